@@ -1,0 +1,72 @@
+// Portable parts of the registry facility: the process's current registry
+// and the string codec shared by every implementation.
+#include "platform/registry.h"
+
+#include <mutex>
+
+#include "platform/utf16.h"
+
+namespace platform {
+
+// Defined by the platform's implementation file.
+std::shared_ptr<Registry> CreateDefaultMachineRegistry();
+
+namespace {
+std::mutex g_registry_mutex;
+std::shared_ptr<Registry> g_registry;
+}  // namespace
+
+Registry& MachineRegistry() {
+  std::lock_guard<std::mutex> lock(g_registry_mutex);
+  if (!g_registry) g_registry = CreateDefaultMachineRegistry();
+  return *g_registry;
+}
+
+void SetMachineRegistry(std::shared_ptr<Registry> registry) {
+  std::lock_guard<std::mutex> lock(g_registry_mutex);
+  g_registry = std::move(registry);
+}
+
+std::vector<uint8_t> EncodeRegistryString(const std::string& utf8) {
+  const std::u16string wide = Utf8ToUtf16(utf8);
+  std::vector<uint8_t> bytes;
+  bytes.reserve(wide.size() * 2 + 2);
+  for (char16_t c : wide) {
+    bytes.push_back(static_cast<uint8_t>(c & 0xFF));
+    bytes.push_back(static_cast<uint8_t>(c >> 8));
+  }
+  bytes.push_back(0);
+  bytes.push_back(0);
+  return bytes;
+}
+
+std::string DecodeRegistryString(const uint8_t* data, uint32_t size) {
+  std::u16string wide;
+  for (uint32_t i = 0; i + 1 < size; i += 2) {
+    const char16_t c = static_cast<char16_t>(data[i] | (data[i + 1] << 8));
+    if (c == 0) break;
+    wide += c;
+  }
+  return Utf16ToUtf8(wide);
+}
+
+bool ReadStringValue(RegistryKey& key, const std::string& name,
+                     uint32_t buffer_bytes, std::string* text) {
+  std::vector<uint8_t> buffer(buffer_bytes);
+  uint32_t size = buffer_bytes;
+  if (key.QueryValue(name, nullptr, buffer.data(), &size) !=
+      RegistryStatus::kOk) {
+    return false;
+  }
+  *text = DecodeRegistryString(buffer.data(), size);
+  return true;
+}
+
+RegistryStatus WriteStringValue(RegistryKey& key, const std::string& name,
+                                const std::string& utf8) {
+  const std::vector<uint8_t> bytes = EncodeRegistryString(utf8);
+  return key.SetValue(name, kRegSz, bytes.data(),
+                      static_cast<uint32_t>(bytes.size()));
+}
+
+}  // namespace platform

@@ -1,0 +1,7 @@
+#include "platform/tls_process.h"
+
+namespace platform {
+
+void PrepareProcessForTls() {}
+
+}  // namespace platform
