@@ -1,34 +1,18 @@
 #include "platform/memory_registry.h"
 
 #include <algorithm>
-#include <cctype>
-#include <cstring>
 #include <map>
 #include <mutex>
+
+#include "platform/registry_common.h"
 
 namespace platform {
 namespace {
 
-std::string Fold(const std::string& name) {
-  std::string folded = name;
-  for (char& c : folded) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return folded;
-}
+std::string Fold(const std::string& name) { return FoldRegistryName(name); }
 
-// Splits "A\B\C\" into its components, dropping empty ones.
 std::vector<std::string> SplitPath(const std::string& path) {
-  std::vector<std::string> parts;
-  std::string part;
-  for (char c : path) {
-    if (c == '\\') {
-      if (!part.empty()) parts.push_back(part);
-      part.clear();
-    } else {
-      part += c;
-    }
-  }
-  if (!part.empty()) parts.push_back(part);
-  return parts;
+  return SplitRegistryPath(path);
 }
 
 struct Value {
@@ -39,6 +23,7 @@ struct Value {
 
 struct Node {
   std::string name;
+  KeyProtection protection = KeyProtection::kDefault;
   std::map<std::string, Node> children;  // by folded name: registry order
   std::map<std::string, Value> values;
 };
@@ -69,23 +54,33 @@ class MemoryKey : public RegistryKey {
 class MemoryRegistry : public Registry,
                        public std::enable_shared_from_this<MemoryRegistry> {
  public:
+  explicit MemoryRegistry(std::function<bool()> is_administrator)
+      : is_administrator_(std::move(is_administrator)) {}
+
   RegistryStatus OpenKey(RegistryRoot root, const std::string& path,
                          std::unique_ptr<RegistryKey>* key) override {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (!Find(root, SplitPath(path))) return RegistryStatus::kNotFound;
+    const Node* node = Find(root, SplitPath(path));
+    if (!node) return RegistryStatus::kNotFound;
+    if (Refused(*node)) return RegistryStatus::kAccessDenied;
     key->reset(new MemoryKey(shared_from_this(), root, SplitPath(path)));
     return RegistryStatus::kOk;
   }
 
   RegistryStatus CreateKey(RegistryRoot root, const std::string& path,
-                           KeyProtection, std::unique_ptr<RegistryKey>* key) override {
+                           KeyProtection protection,
+                           std::unique_ptr<RegistryKey>* key) override {
     std::lock_guard<std::mutex> lock(mutex_);
     Node* node = &Root(root);
+    bool created = false;
     for (const std::string& part : SplitPath(path)) {
       Node& child = node->children[Fold(part)];
-      if (child.name.empty()) child.name = part;
+      created = child.name.empty();
+      if (created) child.name = part;
       node = &child;
     }
+    if (created) node->protection = protection;
+    if (!created && Refused(*node)) return RegistryStatus::kAccessDenied;
     key->reset(new MemoryKey(shared_from_this(), root, SplitPath(path)));
     return RegistryStatus::kOk;
   }
@@ -97,9 +92,11 @@ class MemoryRegistry : public Registry,
     const std::string leaf = parts.back();
     parts.pop_back();
     Node* parent = Find(root, parts);
-    if (!parent || parent->children.erase(Fold(leaf)) == 0) {
-      return RegistryStatus::kNotFound;
-    }
+    if (!parent) return RegistryStatus::kNotFound;
+    auto it = parent->children.find(Fold(leaf));
+    if (it == parent->children.end()) return RegistryStatus::kNotFound;
+    if (RefusedBelow(it->second)) return RegistryStatus::kAccessDenied;
+    parent->children.erase(it);
     return RegistryStatus::kOk;
   }
 
@@ -114,6 +111,19 @@ class MemoryRegistry : public Registry,
   }
 
  private:
+  bool Refused(const Node& node) const {
+    return node.protection == KeyProtection::kAdministratorsOnly &&
+           is_administrator_ && !is_administrator_();
+  }
+
+  bool RefusedBelow(const Node& node) const {
+    if (Refused(node)) return true;
+    for (const auto& child : node.children) {
+      if (RefusedBelow(child.second)) return true;
+    }
+    return false;
+  }
+
   Node& Root(RegistryRoot root) {
     return root == RegistryRoot::kLocalMachine ? machine_ : classes_;
   }
@@ -128,6 +138,7 @@ class MemoryRegistry : public Registry,
     return node;
   }
 
+  const std::function<bool()> is_administrator_;
   std::mutex mutex_;
   Node machine_;
   Node classes_;
@@ -148,14 +159,8 @@ RegistryStatus MemoryKey::QueryValue(const std::string& name, uint32_t* type,
     auto it = node.values.find(Fold(name));
     if (it == node.values.end()) return RegistryStatus::kNotFound;
     const Value& value = it->second;
-    if (type) *type = value.type;
-    if (!size) return data ? RegistryStatus::kFailed : RegistryStatus::kOk;
-    const uint32_t capacity = *size;
-    *size = static_cast<uint32_t>(value.data.size());
-    if (!data) return RegistryStatus::kOk;
-    if (value.data.size() > capacity) return RegistryStatus::kMoreData;
-    if (!value.data.empty()) std::memcpy(data, value.data.data(), value.data.size());
-    return RegistryStatus::kOk;
+    return CopyQueriedValue(value.type, value.data.data(), value.data.size(),
+                            type, data, size);
   });
 }
 
@@ -196,7 +201,12 @@ RegistryStatus MemoryKey::CountSubKeys(uint32_t* count) {
 }  // namespace
 
 std::shared_ptr<Registry> CreateMemoryRegistry() {
-  return std::make_shared<MemoryRegistry>();
+  return std::make_shared<MemoryRegistry>(nullptr);
+}
+
+std::shared_ptr<Registry> CreateMemoryRegistry(
+    std::function<bool()> is_administrator) {
+  return std::make_shared<MemoryRegistry>(std::move(is_administrator));
 }
 
 }  // namespace platform

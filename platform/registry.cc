@@ -2,8 +2,10 @@
 // and the string codec shared by every implementation.
 #include "platform/registry.h"
 
+#include <cstring>
 #include <mutex>
 
+#include "platform/registry_common.h"
 #include "platform/utf16.h"
 
 namespace platform {
@@ -67,6 +69,42 @@ RegistryStatus WriteStringValue(RegistryKey& key, const std::string& name,
   const std::vector<uint8_t> bytes = EncodeRegistryString(utf8);
   return key.SetValue(name, kRegSz, bytes.data(),
                       static_cast<uint32_t>(bytes.size()));
+}
+
+std::string FoldRegistryName(const std::string& name) {
+  std::string folded = name;
+  for (char& c : folded) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return folded;
+}
+
+std::vector<std::string> SplitRegistryPath(const std::string& path) {
+  std::vector<std::string> parts;
+  std::string part;
+  for (char c : path) {
+    if (c == '\\') {
+      if (!part.empty()) parts.push_back(part);
+      part.clear();
+    } else {
+      part += c;
+    }
+  }
+  if (!part.empty()) parts.push_back(part);
+  return parts;
+}
+
+RegistryStatus CopyQueriedValue(uint32_t stored_type, const uint8_t* stored,
+                                size_t stored_size, uint32_t* type,
+                                uint8_t* data, uint32_t* size) {
+  if (type) *type = stored_type;
+  if (!size) return data ? RegistryStatus::kFailed : RegistryStatus::kOk;
+  const uint32_t capacity = *size;
+  *size = static_cast<uint32_t>(stored_size);
+  if (!data) return RegistryStatus::kOk;
+  if (stored_size > capacity) return RegistryStatus::kMoreData;
+  if (stored_size != 0) std::memcpy(data, stored, stored_size);
+  return RegistryStatus::kOk;
 }
 
 }  // namespace platform

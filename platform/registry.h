@@ -12,7 +12,7 @@
 //   with a buffer too small for the data it fails with kMoreData and reports
 //   the size needed, leaving the buffer unspecified.
 // - Subkeys and values enumerate in the registry's order: names sorted
-//   without regard to case.
+//   without regard to case, as upper case (so "_" sorts after letters).
 // - Each value write is atomic. Implementations are safe to use from several
 //   threads; the persistent one also from several processes at once.
 //
@@ -47,7 +47,10 @@ enum class RegistryStatus {
   kFailed,        // the store could not be opened, read or written
 };
 
-// Who may open a key, kept with the key when it is created.
+// Who may open a key, kept with the key when it is created. A key made
+// kAdministratorsOnly refuses OpenKey, CreateKey and DeleteTree (of it or a
+// tree holding it) with kAccessDenied when the caller is no administrator;
+// handles already open keep working, and subkey names stay enumerable.
 enum class KeyProtection { kDefault, kAdministratorsOnly };
 
 class RegistryKey {

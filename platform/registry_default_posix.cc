@@ -1,11 +1,11 @@
-// Until the persistent hive exists the process starts with an empty
-// in-memory registry.
-#include "platform/memory_registry.h"
+// The machine registry of a Linux process is the hive under
+// $KOVA_STATE_DIR.
+#include "platform/registry_hive.h"
 
 namespace platform {
 
 std::shared_ptr<Registry> CreateDefaultMachineRegistry() {
-  return CreateMemoryRegistry();
+  return OpenRegistryHive();
 }
 
 }  // namespace platform

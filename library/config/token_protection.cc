@@ -1,0 +1,99 @@
+#include "library/config/token_protection.h"
+
+#include <string>
+
+#include "platform/data_protection.h"
+#include "platform/utf16.h"
+
+namespace {
+
+template <typename Text>
+void Scrub(Text* text) {
+  platform::SecureZero(text->data(), text->size() * sizeof(*text->data()));
+}
+
+// The token's UTF-16 code units. With UTF-8 text no buffer is reallocated
+// on the way (UTF-16 never needs more units than UTF-8 has bytes), so no
+// copy of the token is left behind unzeroed.
+[[maybe_unused]] std::u16string CodeUnits(const std::string& utf8) { return platform::Utf8ToUtf16(utf8); }
+// One overload of each pair serves this platform's utility::string_t.
+[[maybe_unused]] std::u16string CodeUnits(const std::wstring& utf16) {
+  return std::u16string(utf16.begin(), utf16.end());
+}
+
+void AppendUtf8(char32_t cp, std::string* out) {
+  if (cp < 0x80) {
+    *out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    *out += static_cast<char>(0xC0 | (cp >> 6));
+    *out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    *out += static_cast<char>(0xE0 | (cp >> 12));
+    *out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    *out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    *out += static_cast<char>(0xF0 | (cp >> 18));
+    *out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    *out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    *out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+}
+
+// Appends the units to the string type of this platform, with room
+// reserved up front for the longest result so that growth never leaves a
+// copy behind.
+[[maybe_unused]] void FromCodeUnits(const std::u16string& units, std::string* out) {
+  out->reserve(units.size() * 3);  // UTF-8 needs at most 3 bytes per unit
+  for (size_t i = 0; i < units.size(); ++i) {
+    char32_t cp = units[i];
+    const bool high = cp >= 0xD800 && cp <= 0xDBFF;
+    if (high && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF) {
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (units[++i] - 0xDC00);
+    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+      cp = 0xFFFD;  // an unpaired surrogate
+    }
+    AppendUtf8(cp, out);
+  }
+}
+
+[[maybe_unused]] void FromCodeUnits(const std::u16string& units, std::wstring* out) {
+  out->assign(units.begin(), units.end());
+}
+
+}  // namespace
+
+bool ProtectApiToken(const utility::string_t& token, std::vector<uint8_t>* blob) {
+  std::u16string units = CodeUnits(token);
+  std::vector<uint8_t> clear;
+  clear.reserve(units.size() * 2 + 2);
+  for (char16_t unit : units) {
+    clear.push_back(static_cast<uint8_t>(unit & 0xFF));
+    clear.push_back(static_cast<uint8_t>(unit >> 8));
+  }
+  clear.push_back(0);
+  clear.push_back(0);
+  const bool ok = platform::ProtectData(clear, blob);
+  Scrub(&units);
+  Scrub(&clear);
+  return ok;
+}
+
+bool UnprotectApiToken(const std::vector<uint8_t>& blob, utility::string_t* token) {
+  std::vector<uint8_t> clear;
+  if (!platform::UnprotectData(blob, &clear)) return false;
+  std::u16string units;
+  units.reserve(clear.size() / 2);
+  for (size_t i = 0; i + 1 < clear.size(); i += 2) {
+    const char16_t unit = static_cast<char16_t>(clear[i] | (clear[i + 1] << 8));
+    if (unit == 0) break;
+    units.push_back(unit);
+  }
+  // Written straight into |token|: a temporary moved in would leave a copy
+  // of a short token in its inline buffer.
+  Scrub(token);
+  token->clear();
+  FromCodeUnits(units, token);
+  Scrub(&units);
+  Scrub(&clear);
+  return true;
+}

@@ -1,0 +1,451 @@
+#include "library/rest/kova_array.h"
+
+#include <algorithm>
+#include <cctype>
+#include <iterator>
+#include <stdexcept>
+
+#include "library/log/logger.h"
+#include "library/rest/text_conversion.h"
+
+using KovaStorage::KovaRestException;
+using web::json::value;
+
+namespace {
+
+constexpr char kTag[] = "Kova.RestLibrary";
+constexpr uint16_t kStatusOk = 200;
+constexpr uint16_t kStatusNotAcceptable = 406;
+
+value StringValue(const std::string& narrow) {
+  return value::string(utility::conversions::to_string_t(narrow));
+}
+
+const char* Kind(bool snapshot) { return snapshot ? "Snapshot" : "Volume"; }
+
+bool EqualIgnoringCase(const std::string& a, const std::string& b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) ==
+                  std::tolower(static_cast<unsigned char>(y));
+         });
+}
+
+// A list answer must be a JSON array; anything else is reported as 406.
+void RequireArray(const value& response) {
+  if (!response.is_array()) {
+    Logger::Write(LOG_ERROR, kTag, "JSON Response was not a valid array as expected");
+    throw KovaRestException(kStatusNotAcceptable, response);
+  }
+}
+
+}  // namespace
+
+KovaArray::KovaArray() {
+  Logger::Write(LOG_DEBUG, kTag, "Entering: KovaArray::KovaArray()");
+  Logger::Write(LOG_DEBUG, kTag, "Leaving: KovaArray::KovaArray()");
+}
+
+KovaArray::~KovaArray() {
+  Logger::Write(LOG_DEBUG, kTag, "ENTERING : KovaArray::~KovaArray() for %ls", name_);
+  DestroySession();
+  Logger::Write(LOG_DEBUG, kTag, "EXITING : KovaArray::~KovaArray()");
+}
+
+utility::string_t KovaArray::Path(const std::string& resource) const {
+  return U("/api/") + rest_version_ + kova::WidenText(resource);
+}
+
+void KovaArray::Initialize(const utility::string_t& name, const utility::string_t& url,
+                           const utility::string_t& api_token,
+                           const utility::string_t& supported_version) {
+  Logger::Write(LOG_DEBUG, kTag, "ENTERING : KovaArray::Initialize for %ls", name);
+  if (name.empty() || url.empty() || api_token.empty() || supported_version.empty()) {
+    throw std::invalid_argument("KovaArray Initialize: Invalid Input Argument");
+  }
+  const utility::string_t versions = rest_.GetRESTVersionFromArray(url);
+  const utility::string_t chosen = GetComaptibleRestVersion(supported_version, versions);
+  if (chosen.empty()) {
+    throw std::invalid_argument("KovaArray Initialize: Array's REST Version is incompatible");
+  }
+  rest_.Configure(url, api_token, chosen);
+  name_ = name;
+  url_ = url;
+  rest_version_ = chosen;
+
+  std::string id;
+  GetArrayID(id);
+  id.erase(std::remove(id.begin(), id.end(), '-'), id.end());
+  for (char& c : id) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  array_id_ = id;
+  Logger::Write(LOG_DEBUG, kTag, "EXITING : KovaArray::Initialize()");
+}
+
+void KovaArray::DestroySession() noexcept {
+  constexpr char kSessionTag[] = "Kova.DestroySession";
+  try {
+    Logger::Write(LOG_DEBUG, kSessionTag, "ENTERING : KovaArray::DestroySession()");
+    uint16_t status = 0;
+    value response;
+    rest_.RequestSync(Path("/auth/session"), KovaREST::kDelete, nullptr, status, response);
+    if (status != kStatusOk) Logger::Write(LOG_ERROR, kSessionTag, "DestroySession failed");
+  } catch (const std::exception& e) {
+    Logger::Write(LOG_ERROR, kSessionTag, "KovaArray::DestroySession() failed with %hs",
+                  e.what());
+  }
+  Logger::Write(LOG_INFO, kSessionTag, "EXITING : KovaArray::DestroySession()");
+}
+
+bool KovaArray::DoesVolumeBelongToArray(const std::string& serial) const {
+  Logger::Write(LOG_DEBUG, kTag, "ENTERING: KovaArray::DoesVolumeBelongToArray: Serial= %hs",
+                serial);
+  if (serial.size() < 16) {
+    throw std::invalid_argument("KovaArray DoesVolumeBelongToArray: Invalid Input Argument");
+  }
+  const bool belongs = array_id_.find(serial.substr(0, 16)) != std::string::npos;
+  Logger::Write(LOG_DEBUG, kTag,
+                belongs ? "EXITING: KovaArray::DoesVolumeBelongToArray. volume serial:%hs "
+                          "belongs to array id=%hs"
+                        : "EXITING: KovaArray::DoesVolumeBelongToArray. volume serial:%hs does "
+                          "not belong to array id=%hs",
+                serial, array_id_);
+  return belongs;
+}
+
+value KovaArray::GetList(const std::string& resource, const char* failure_message) {
+  uint16_t status = 0;
+  value response;
+  rest_.RequestSync(Path(resource), KovaREST::kGet, nullptr, status, response);
+  if (status != kStatusOk) {
+    Logger::Write(LOG_ERROR, kTag, "%hs", failure_message);
+    throw KovaRestException(status, response);
+  }
+  RequireArray(response);
+  return response;
+}
+
+int KovaArray::CheckVolumeWithArray(const std::string& serial, std::string& name,
+                                    bool snapshot) {
+  Logger::Write(LOG_DEBUG, kTag, "ENTERING: KovaArray::CheckVolumeWithArray %hs",
+                snapshot ? "(Snapshot)" : "");
+  Logger::Write(LOG_INFO, kTag, "Trying to find Volume serial: %hs", serial);
+  const value list = GetList(snapshot ? "/volume?snap=true" : "/volume", "Failed to list volumes");
+  const utility::string_t wide_serial = kova::WidenText(serial);
+  for (const value& element : list.as_array()) {
+    std::string found;
+    if (KovaREST::JsonKeyHasValue(element, U("serial"), wide_serial) &&
+        KovaREST::GetJsonValueString(element, U("name"), found) == 0) {
+      name = found;
+      Logger::Write(LOG_DEBUG, kTag, "EXITING: KovaArray::CheckVolumeWithArray. Found %hs serial:%ls (%hs)",
+                    Kind(snapshot), serial, name);
+      return 0;
+    }
+  }
+  Logger::Write(LOG_INFO, kTag, "EXITING: KovaArray::CheckVolumeWithArray. Could not find %hs serial:%ls",
+                Kind(snapshot), serial);
+  return 2;
+}
+
+namespace {
+
+// Whether the host's list under |key| shares an identifier with |sorted_ids|.
+bool HostListShares(const value& host, const utility::string_t& key,
+                    const std::vector<std::string>& sorted_ids) {
+  value member;
+  std::vector<std::string> names;
+  if (KovaREST::GetJsonMember(host, key, member) != 0 ||
+      !KovaREST::JsonArrayToStrings(member, names)) {
+    return false;
+  }
+  std::sort(names.begin(), names.end());
+  std::vector<std::string> shared;
+  std::set_intersection(names.begin(), names.end(), sorted_ids.begin(), sorted_ids.end(),
+                        std::back_inserter(shared));
+  return !shared.empty();
+}
+
+}  // namespace
+
+int KovaArray::GetHostName(std::vector<std::string> ids, std::string& host_name) {
+  Logger::Write(LOG_DEBUG, kTag, "ENTERING : KovaArray::GetHostName()");
+  std::sort(ids.begin(), ids.end());
+  const value hosts = GetList("/host", "Failed to list hosts");
+  for (const value& host : hosts.as_array()) {
+    if (!HostListShares(host, U("wwn"), ids) && !HostListShares(host, U("iqn"), ids)) continue;
+    std::string name;
+    if (KovaREST::GetJsonValueString(host, U("name"), name) == 0) {
+      host_name = name;
+      Logger::Write(LOG_DEBUG, kTag, "EXITING : KovaArray::GetHostName(). Host Name Found - %hs",
+                    host_name);
+      return 0;
+    }
+  }
+  Logger::Write(LOG_ERROR, kTag, "EXITING: KovaArray::GetHostName(). Failed to get host name");
+  return 2;
+}
+
+int KovaArray::CreateSnapshot(const std::string& volume_name, const GUID& snapshot_set_id,
+                              std::string& snapshot_name, std::string& snapshot_serial) {
+  Logger::Write(LOG_DEBUG, kTag, "ENTERING: KovaArray::CreateSnapshot()");
+  const utility::string_t suffix = MakeSnapshotSuffix(snapshot_set_id);
+  if (suffix.empty()) {
+    Logger::Write(LOG_ERROR, kTag, "Invalid snapshotset ID");
+    throw std::invalid_argument("Invalid snapshotset ID");
+  }
+  const std::string expected = volume_name + "." + kova::NarrowText(suffix);
+  snapshot_name = expected;
+
+  value body = value::object();
+  body[U("suffix")] = value::string(suffix);
+  body[U("snap")] = value::boolean(true);
+  body[U("source")] = value::array({StringValue(volume_name)});
+  uint16_t status = 0;
+  value response;
+  rest_.RequestSync(Path("/volume"), KovaREST::kPost, &body, status, response);
+  if (status != kStatusOk) {
+    Logger::Write(LOG_ERROR, kTag, "Failed to create snapshot for volume: '%hs'", expected);
+    throw KovaRestException(status, response);
+  }
+  RequireArray(response);
+  for (const value& element : response.as_array()) {
+    if (!KovaREST::JsonKeyHasValue(element, U("name"), kova::WidenText(expected))) continue;
+    std::string serial;
+    if (KovaREST::GetJsonValueString(element, U("serial"), serial) != 0) break;
+    snapshot_serial = serial;
+    Logger::Write(LOG_INFO, kTag, "Snapshot(%hs) created for Volume(%hs)", expected, volume_name);
+    Logger::Write(LOG_DEBUG, kTag, "EXITING: KovaArray::CreateSnapshot()");
+    return 0;
+  }
+  Logger::Write(LOG_ERROR, kTag, "Failed to create snapshot");
+  return 1;
+}
+
+int KovaArray::CreateVolumeCopy(const std::string& snapshot_name, const std::string& key,
+                                std::string& copy_name, std::string& serial) {
+  Logger::Write(LOG_DEBUG, kTag, "ENTERING: KovaArray::CreateVolumeCopy()");
+  copy_name = MakeVolumeCopyName(key);
+  if (DoesVolumeNameExist(copy_name)) {
+    Logger::Write(LOG_INFO, kTag,
+                  "Volume copy(%hs) for snapshot(%hs) already exists in array, nothing to do.",
+                  copy_name, snapshot_name);
+    Logger::Write(LOG_DEBUG, kTag, "EXITING: KovaArray::CreateVolumeCopy()");
+    return 0;
+  }
+  value body = value::object();
+  body[U("source")] = StringValue(snapshot_name);
+  uint16_t status = 0;
+  value response;
+  rest_.RequestSync(Path("/volume/" + copy_name), KovaREST::kPost, &body, status, response);
+  if (status != kStatusOk) {
+    Logger::Write(LOG_ERROR, kTag, "Failed to create volumecopy for snapshot: '%hs'",
+                  snapshot_name);
+    throw KovaRestException(status, response);
+  }
+  std::string found_serial;
+  if (KovaREST::JsonKeyHasValue(response, U("name"), kova::WidenText(copy_name)) &&
+      KovaREST::GetJsonValueString(response, U("serial"), found_serial) == 0) {
+    serial = found_serial;
+    Logger::Write(LOG_INFO, kTag, "Volume copy(%hs) created for snapshot(%hs)", copy_name,
+                  snapshot_name);
+    Logger::Write(LOG_DEBUG, kTag, "EXITING: KovaArray::CreateVolumeCopy()");
+    return 0;
+  }
+  Logger::Write(LOG_ERROR, kTag, "Volume Copy Creation Failed");
+  return 1;
+}
+
+int KovaArray::MapVolume(const std::string& volume_name, std::vector<std::string> ids) {
+  Logger::Write(LOG_DEBUG, kTag, "ENTERING : KovaArray::MapVolume(%hs)", volume_name);
+  for (size_t i = 0; i < ids.size(); ++i) {
+    Logger::Write(LOG_DEBUG, kTag, "KovaArray::MapVolume(): hostId[%ld] = %hs",
+                  static_cast<long>(i), ids[i]);
+  }
+  return ChangeHostConnection(volume_name, std::move(ids), true);
+}
+
+int KovaArray::UnMapVolume(const std::string& volume_name, std::vector<std::string> ids) {
+  Logger::Write(LOG_DEBUG, kTag, "ENTERING : KovaArray::UnMapVolume()");
+  return ChangeHostConnection(volume_name, std::move(ids), false);
+}
+
+int KovaArray::ChangeHostConnection(const std::string& volume_name, std::vector<std::string> ids,
+                                    bool connect) {
+  std::string host;
+  if (GetHostName(std::move(ids), host) != 0) {
+    throw KovaRestException("Host WWN/iQN information is not available in the KovaArray");
+  }
+  uint16_t status = 0;
+  value response;
+  rest_.RequestSync(Path("/host/" + host + "/volume/" + volume_name),
+                    connect ? KovaREST::kPost : KovaREST::kDelete, nullptr, status, response);
+  if (status != kStatusOk) {
+    Logger::Write(LOG_ERROR, kTag,
+                  connect ? "Failed to connect host: '%hs' with volume: '%hs'"
+                          : "Failed to disconnect host: '%hs' with volume: '%hs'",
+                  host, volume_name);
+    throw KovaRestException(status, response);
+  }
+  if (connect) {
+    Logger::Write(LOG_INFO, kTag, "Volume(%hs) mapped to host(%hs)", volume_name, host);
+    Logger::Write(LOG_DEBUG, kTag, "EXITING : KovaArray::MapVolume()");
+  } else {
+    Logger::Write(LOG_INFO, kTag, "Volume(%hs) disconnected from host", volume_name);
+    Logger::Write(LOG_DEBUG, kTag, "EXITING : KovaArray::UnMapVolume()");
+  }
+  return 0;
+}
+
+int KovaArray::DeleteVolume(const std::string& volume_name, bool eradicate) {
+  Logger::Write(LOG_DEBUG, kTag, "ENTERING : KovaArray::DeleteVolume()");
+  // Destroy first; eradication is a second, separate request.
+  struct Step {
+    bool eradicate;
+    const char* failure;
+    const char* success;
+  };
+  static const Step kSteps[] = {{false, "Failed to destroy '%hs'", "Volume '%hs' destroyed"},
+                                {true, "Failed to eradicate '%hs'", "Volume '%hs' eradicated"}};
+  for (const Step& step : kSteps) {
+    if (step.eradicate && !eradicate) break;
+    value body = value::object();
+    body[U("eradicate")] = value::boolean(step.eradicate);
+    uint16_t status = 0;
+    value response;
+    rest_.RequestSync(Path("/volume/" + volume_name), KovaREST::kDelete, &body, status,
+                      response);
+    if (status != kStatusOk) {
+      Logger::Write(LOG_ERROR, kTag, step.failure, volume_name);
+      throw KovaRestException(status, response);
+    }
+    Logger::Write(LOG_INFO, kTag, step.success, volume_name);
+  }
+  Logger::Write(LOG_DEBUG, kTag, "EXITING : KovaArray::DeleteVolume()");
+  return 0;
+}
+
+int KovaArray::CopyVolume(const std::string& source_name, const std::string& target_name) {
+  Logger::Write(LOG_DEBUG, kTag, "ENTERING : KovaArray::CopyVolume()");
+  value body = value::object();
+  body[U("source")] = StringValue(source_name);
+  body[U("overwrite")] = value::boolean(true);
+  uint16_t status = 0;
+  value response;
+  rest_.RequestSync(Path("/volume/" + target_name), KovaREST::kPost, &body, status, response);
+  if (status != kStatusOk) {
+    Logger::Write(LOG_ERROR, kTag, "Failed to copy volume from '%hs' to '%hs'", source_name,
+                  target_name);
+    throw KovaRestException(status, response);
+  }
+  Logger::Write(LOG_DEBUG, kTag, "EXITING : KovaArray::CopyVolume()");
+  return 0;
+}
+
+int KovaArray::FindSnapshotIdForVolumeCopy(const std::string& copy_name,
+                                           std::string& snapshot_serial,
+                                           std::string& snapshot_name) {
+  Logger::Write(LOG_DEBUG, kTag, "ENTERING : KovaArray::FindSnapshotIdForVolumeCopy()");
+  const std::string key = copy_name.size() > 4 ? copy_name.substr(4) : std::string();
+  const value list = GetList("/volume?snap=true", "Failed to list snapshots");
+  for (const value& element : list.as_array()) {
+    std::string name;
+    std::string serial;
+    if (KovaREST::GetJsonValueString(element, U("name"), name) != 0 ||
+        KovaREST::GetJsonValueString(element, U("serial"), serial) != 0) {
+      continue;
+    }
+    if (EqualIgnoringCase(serial, key)) {
+      snapshot_name = name;
+      snapshot_serial = serial;
+      Logger::Write(LOG_DEBUG, kTag,
+                    "KovaArray::FindSnapshotIdForVolumeCopy(): Found snapname=%hs, snapid=%hs",
+                    name, serial);
+      Logger::Write(LOG_DEBUG, kTag, "EXITING : KovaArray::FindSnapshotIdForVolumeCopy()");
+      return 0;
+    }
+  }
+  return 2;
+}
+
+int KovaArray::GetArrayID(std::string& array_id) {
+  Logger::Write(LOG_DEBUG, kTag, "ENTERING: KovaArray::GetArrayID");
+  uint16_t status = 0;
+  value response;
+  rest_.RequestSync(Path("/array"), KovaREST::kGet, nullptr, status, response);
+  if (status != kStatusOk) {
+    Logger::Write(LOG_ERROR, kTag, "Failed to get Array information");
+    throw KovaRestException(status, response);
+  }
+  std::string id;
+  if (KovaREST::GetJsonValueString(response, U("id"), id) != 0) {
+    Logger::Write(LOG_ERROR, kTag, "Failed to get Array ID");
+    throw KovaRestException(status, response);
+  }
+  array_id = id;
+  Logger::Write(LOG_DEBUG, kTag, "EXITING: KovaArray::GetArrayID");
+  return 0;
+}
+
+bool KovaArray::DoesVolumeNameExist(const std::string& name) {
+  Logger::Write(LOG_DEBUG, kTag, "ENTERING: KovaArray::DoesVolumeNameExist, Name %hs", name);
+  uint16_t status = 0;
+  value response;
+  rest_.RequestSync(Path("/volume/" + name), KovaREST::kGet, nullptr, status, response);
+  const bool exists = status == kStatusOk;
+  Logger::Write(LOG_DEBUG, kTag, "EXITING: KovaArray::DoesVolumeNameExist. Volume (%hs) %hs",
+                name, exists ? "exists" : "does not exist");
+  return exists;
+}
+
+int KovaArray::GetVolumeSerialID(const std::string& volume_name, std::string& serial) {
+  Logger::Write(LOG_DEBUG, kTag, "ENTERING: KovaArray::GetVolumeSerialID, Name %hs", volume_name);
+  uint16_t status = 0;
+  value response;
+  rest_.RequestSync(Path("/volume/" + volume_name), KovaREST::kGet, nullptr, status, response);
+  int result = 2;
+  std::string found;
+  if (status != kStatusOk) {
+    Logger::Write(LOG_WARN, kTag, "Failed to get serial number of volume '%hs'", volume_name);
+  } else if (KovaREST::GetJsonValueString(response, U("serial"), found) == 0) {
+    serial = found;
+    Logger::Write(LOG_INFO, kTag, "Found volume (%hs) with serial number (%hs)", volume_name,
+                  serial);
+    result = 0;
+  }
+  Logger::Write(LOG_DEBUG, kTag, "EXITING: KovaArray::GetVolumeSerialID()");
+  return result;
+}
+
+utility::string_t KovaArray::MakeSnapshotSuffix(const GUID& snapshot_set_id) {
+  const std::string braced = platform::GuidToString(snapshot_set_id);
+  if (braced.size() != 38) return utility::string_t();
+  std::string digits = braced.substr(1, 36);
+  digits.erase(std::remove(digits.begin(), digits.end(), '-'), digits.end());
+  return kova::WidenText("VSS-" + digits);
+}
+
+std::string KovaArray::MakeVolumeCopyName(const std::string& text) { return "VSS-" + text; }
+
+utility::string_t KovaArray::GetComaptibleRestVersion(const utility::string_t& supported,
+                                                      const utility::string_t& array_versions) {
+  Logger::Write(LOG_DEBUG, "Kova.REST", "ENTERING: KovaArray::GetComaptibleRestVersion");
+  // Tokens are kept as they are, blanks included; only a trailing empty
+  // token is dropped.
+  size_t start = 0;
+  while (start < array_versions.size()) {
+    size_t comma = array_versions.find(U(','), start);
+    if (comma == utility::string_t::npos) comma = array_versions.size();
+    if (array_versions.compare(start, comma - start, supported) == 0) {
+      Logger::Write(LOG_INFO, "Kova.REST",
+                    "EXITING: KovaArray::GetComaptibleRestVersion. Array version(%ls) is "
+                    "compatible with supported version(%ls).",
+                    array_versions, supported);
+      return supported;
+    }
+    start = comma + 1;
+  }
+  Logger::Write(LOG_ERROR, "Kova.REST",
+                "EXITING: KovaArray::GetComaptibleRestVersion. Array version(%ls) is "
+                "incompatible with supported version(%ls).",
+                array_versions, supported);
+  return utility::string_t();
+}

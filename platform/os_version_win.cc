@@ -1,0 +1,15 @@
+#include <windows.h>
+
+#include "platform/os_version.h"
+
+namespace platform {
+
+OsVersion GetOsVersion() {
+  OSVERSIONINFOW info{};
+  info.dwOSVersionInfoSize = sizeof info;
+#pragma warning(suppress : 4996)  // the system reports what the manifest allows
+  if (!GetVersionExW(&info)) return OsVersion{};
+  return OsVersion{static_cast<long>(info.dwMajorVersion), static_cast<long>(info.dwMinorVersion)};
+}
+
+}  // namespace platform

@@ -1,0 +1,9 @@
+#include <windows.h>
+
+#include "platform/thread_id.h"
+
+namespace platform {
+
+uint32_t CurrentThreadId() { return static_cast<uint32_t>(GetCurrentThreadId()); }
+
+}  // namespace platform

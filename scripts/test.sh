@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs the whole test suite twice:
+# once as built for use, once under AddressSanitizer and
+# UndefinedBehaviorSanitizer. Then gives each fuzz target a short run.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+
+jobs=$(nproc)
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+
+run_suite() {
+  local dir=$1; shift
+  cmake -S . -B "$dir" "$@" >/dev/null
+  cmake --build "$dir" -j"$jobs"
+  (cd "$dir" && ctest --output-on-failure -j"$jobs")
+}
+
+echo "== Release build and tests"
+run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+echo "== AddressSanitizer + UndefinedBehaviorSanitizer build and tests"
+run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DKOVA_SANITIZE=ON -DKOVA_BENCH=OFF
+
+echo "== Fuzz smoke runs"
+CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=Debug -DKOVA_FUZZ=ON \
+  -DKOVA_TESTS=OFF -DKOVA_BENCH=OFF >/dev/null
+cmake --build build-fuzz -j"$jobs"
+for fuzzer in build-fuzz/fuzz/*_fuzz; do
+  [ -x "$fuzzer" ] || continue
+  corpus=$(mktemp -d)
+  "$fuzzer" -max_total_time=15 -print_final_stats=0 "$corpus" fuzz/corpus 2>&1 | tail -n 2
+  rm -rf "$corpus"
+done

@@ -1,0 +1,98 @@
+// The emulator's control endpoints under "/_sim/", through real HTTPS.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "tests/sim/sim_test_fixture.h"
+
+namespace {
+
+using testing::HasSubstr;
+
+class ControlApiTest : public SimTest {};
+
+TEST_F(ControlApiTest, FaultsAreInjectedAndClearedAsJson) {
+  ASSERT_EQ(200, Send("POST", "/_sim/faults",
+                      R"({"kind": "status", "status": 503, "path_contains": "/api_version", "times": -1, "body": "{}"})")
+                     .status);
+  EXPECT_EQ(503, Send("GET", "/api/api_version").status);
+  EXPECT_EQ(503, Send("GET", "/api/api_version").status);
+  ASSERT_EQ(200, Send("DELETE", "/_sim/faults").status);
+  EXPECT_EQ(200, Send("GET", "/api/api_version").status);
+
+  ASSERT_EQ(200, Send("POST", "/_sim/faults",
+                      R"({"kind": "raw_body", "status": 202, "body": "plain", "content_type": "text/plain"})")
+                     .status);
+  SimResponse raw = Send("GET", "/api/api_version");
+  EXPECT_EQ(202, raw.status);
+  EXPECT_EQ("plain", raw.body);
+  EXPECT_EQ("text/plain", raw.Header("content-type"));
+}
+
+TEST_F(ControlApiTest, UnusableFaultJsonIsRefusedNamingTheMember) {
+  const std::pair<const char*, const char*> cases[] = {
+      {R"({"kind": "explode"})", "kind"},
+      {R"({"status": 500})", "kind"},
+      {R"({"kind": "status", "times": "twice"})", "times"},
+      {R"({"kind": "status", "times": 0})", "times"},
+      {R"({"kind": "delay", "delay_ms": 1.5})", "delay_ms"},
+      {R"({"kind": "status", "method": 1})", "method"},
+      {R"({"kind": "status", "colour": "red"})", "colour"},
+      {"[]", "object"},
+      {"{not json", "JSON"},
+  };
+  for (const auto& c : cases) {
+    SimResponse response = Send("POST", "/_sim/faults", c.first);
+    EXPECT_EQ(400, response.status) << c.first;
+    EXPECT_THAT(response.Msg(), HasSubstr(c.second)) << c.first;
+  }
+  EXPECT_EQ(200, Send("GET", "/api/api_version").status);
+}
+
+TEST_F(ControlApiTest, SessionsExpireOnRequest) {
+  Login();
+  ASSERT_EQ(200, Send("GET", "/api/1.1/array").status);
+  ASSERT_EQ(200, Send("POST", "/_sim/expire-sessions").status);
+  EXPECT_EQ(401, Send("GET", "/api/1.1/array").status);
+}
+
+TEST_F(ControlApiTest, RequestLogIsListedAndClearedWithoutRecordingItself) {
+  Login();
+  ASSERT_EQ(200, Send("GET", "/api/1.1/volume?snap=true").status);
+  SimResponse listed = Send("GET", "/_sim/requests");
+  ASSERT_EQ(200, listed.status);
+  const web::json::value log = listed.Json();
+  ASSERT_EQ(2u, log.size());
+  EXPECT_EQ("POST", log.at(0).at("method").as_string());
+  EXPECT_EQ("/api/1.1/auth/session", log.at(0).at("target").as_string());
+  EXPECT_THAT(log.at(0).at("body").as_string(), HasSubstr(DefaultToken()));
+  EXPECT_EQ("/api/1.1/volume?snap=true", log.at(1).at("target").as_string());
+  EXPECT_EQ(client_->Cookie(), log.at(1).at("headers").at("cookie").as_string());
+
+  ASSERT_EQ(200, Send("DELETE", "/_sim/requests").status);
+  EXPECT_EQ(0u, Send("GET", "/_sim/requests").Json().size());
+  EXPECT_TRUE(sim_.Requests().empty());
+}
+
+TEST_F(ControlApiTest, StateShowsTheArrayContentAndSessionCount) {
+  Login();
+  ASSERT_EQ(200, Send("POST", "/api/1.1/host/vss-host/volume/db02").status);
+  SimResponse response = Send("GET", "/_sim/state");
+  ASSERT_EQ(200, response.status);
+  const web::json::value state = response.Json();
+  EXPECT_EQ(sim_.ArrayId(), state.at("array").at("id").as_string());
+  EXPECT_EQ(3u, state.at("volumes").size());
+  EXPECT_EQ(0u, state.at("snapshots").size());
+  EXPECT_EQ(1u, state.at("hosts").size());
+  EXPECT_EQ("db02", state.at("connections").at(0).at("volume").as_string());
+  EXPECT_EQ(1, state.at("sessions").as_integer());
+}
+
+TEST_F(ControlApiTest, UnknownControlPathsAndMethodsAreRefused) {
+  EXPECT_EQ(404, Send("GET", "/_sim/nothing").status);
+  EXPECT_EQ(404, Send("GET", "/_sim").status);
+  EXPECT_EQ(405, Send("GET", "/_sim/faults").status);
+  EXPECT_EQ(405, Send("POST", "/_sim/state").status);
+  EXPECT_TRUE(sim_.Requests().empty());
+}
+
+}  // namespace

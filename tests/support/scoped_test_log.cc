@@ -1,0 +1,50 @@
+#include "tests/support/scoped_test_log.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "library/log/logger.h"
+
+ScopedTestLog::ScopedTestLog(int level) {
+  if (const char* profile = std::getenv("ALLUSERSPROFILE")) {
+    had_profile_ = true;
+    saved_profile_ = profile;
+  }
+  setenv("ALLUSERSPROFILE", dir_.str().c_str(), 1);
+  Logger::Open(true, level, "test.log");
+}
+
+ScopedTestLog::~ScopedTestLog() {
+  Logger::Close();
+  if (had_profile_) {
+    setenv("ALLUSERSPROFILE", saved_profile_.c_str(), 1);
+  } else {
+    unsetenv("ALLUSERSPROFILE");
+  }
+}
+
+std::string ScopedTestLog::Contents() const {
+  std::ifstream in(dir_.path() / "KovaStorage" / "test.log", std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+std::vector<std::string> ScopedTestLog::Lines() const {
+  std::vector<std::string> lines;
+  std::istringstream in(Contents());
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+std::vector<std::string> ScopedTestLog::LinesContaining(const std::string& text) const {
+  std::vector<std::string> matching;
+  for (const std::string& line : Lines()) {
+    if (line.find(text) != std::string::npos) matching.push_back(line);
+  }
+  return matching;
+}

@@ -1,0 +1,80 @@
+#include "tools/KovaArraySim/control_api.h"
+
+#include <exception>
+#include <stdexcept>
+
+#include "tools/KovaArraySim/array_sim.h"
+#include "tools/KovaArraySim/control_json.h"
+#include "tools/KovaArraySim/sim_json.h"
+
+namespace kova_sim {
+namespace {
+
+const char kPrefix[] = "/_sim/";
+
+HttpReply Done(const std::string& message) {
+  web::json::value body = web::json::value::object();
+  body["msg"] = web::json::value::string(message);
+  return JsonReply(200, body);
+}
+
+}  // namespace
+
+ControlApi::ControlApi(ArraySim& sim) : sim_(sim) {}
+
+bool ControlApi::IsControlTarget(const std::string& target) {
+  return target.compare(0, sizeof(kPrefix) - 1, kPrefix) == 0 || target == "/_sim";
+}
+
+HttpReply ControlApi::Handle(const RecordedRequest& request) const {
+  try {
+    return Dispatch(request);
+  } catch (const std::exception& e) {
+    return ErrorReply(500, std::string("Internal error: ") + e.what());
+  }
+}
+
+HttpReply ControlApi::Dispatch(const RecordedRequest& request) const {
+  const std::string path = request.target.substr(0, request.target.find('?'));
+  const std::string& method = request.method;
+  if (path == "/_sim/faults" && method == "POST") return AddFault(request);
+  if (path == "/_sim/faults" && method == "DELETE") {
+    sim_.ClearFaults();
+    return Done("Faults cleared.");
+  }
+  if (path == "/_sim/expire-sessions" && method == "POST") {
+    sim_.ExpireSessions();
+    return Done("Sessions expired.");
+  }
+  if (path == "/_sim/requests" && method == "GET") return ListRequests();
+  if (path == "/_sim/requests" && method == "DELETE") {
+    sim_.ClearRequests();
+    return Done("Request log cleared.");
+  }
+  if (path == "/_sim/state" && method == "GET") return JsonReply(200, sim_.State());
+  for (const char* known : {"/_sim/faults", "/_sim/expire-sessions", "/_sim/requests", "/_sim/state"}) {
+    if (path == known) return ErrorReply(405, "Method not allowed.");
+  }
+  return ErrorReply(404, "Unknown emulator control resource.");
+}
+
+HttpReply ControlApi::ListRequests() const {
+  const std::vector<RecordedRequest> requests = sim_.Requests();
+  web::json::value list = web::json::value::array(requests.size());
+  for (size_t i = 0; i < requests.size(); ++i) list[i] = RecordedRequestToJson(requests[i]);
+  return JsonReply(200, list);
+}
+
+HttpReply ControlApi::AddFault(const RecordedRequest& request) const {
+  std::string problem;
+  std::optional<web::json::value> body = ParseJsonObject(request.body, false, &problem);
+  if (!body) return ErrorReply(400, problem);
+  try {
+    sim_.InjectFault(FaultFromJson(*body));
+  } catch (const std::invalid_argument& e) {
+    return ErrorReply(400, e.what());
+  }
+  return Done("Fault added.");
+}
+
+}  // namespace kova_sim

@@ -1,0 +1,36 @@
+// The emulator's own endpoints under "/_sim/", for tests that run it out of
+// process. They need no session and are not recorded:
+//   POST   /_sim/faults           a fault as JSON (README.md)
+//   DELETE /_sim/faults
+//   POST   /_sim/expire-sessions
+//   GET    /_sim/requests         the request log as a JSON list
+//   DELETE /_sim/requests
+//   GET    /_sim/state
+#pragma once
+
+#include <string>
+
+#include "tools/KovaArraySim/http_reply.h"
+#include "tools/KovaArraySim/recorded_request.h"
+
+namespace kova_sim {
+
+class ArraySim;
+
+class ControlApi {
+ public:
+  explicit ControlApi(ArraySim& sim);
+
+  static bool IsControlTarget(const std::string& target);
+  // Never throws.
+  HttpReply Handle(const RecordedRequest& request) const;
+
+ private:
+  HttpReply Dispatch(const RecordedRequest& request) const;
+  HttpReply AddFault(const RecordedRequest& request) const;
+  HttpReply ListRequests() const;
+
+  ArraySim& sim_;
+};
+
+}  // namespace kova_sim
