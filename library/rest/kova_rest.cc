@@ -81,7 +81,11 @@ pplx::task<void> KovaREST::Request(const utility::string_t& base_uri,
   Logger::Write(LOG_TRACE, kTag, "Request Method: %ls, URI: %ls%ls", request.method(), base_uri,
                 path);
   if (body && (method == kPost || method == kDelete)) {
-    request.set_body(*body);
+    // Sent as bytes: the library's set_body(json::value) reads its own
+    // string buffer through a stream of another character type.
+    const std::string text = utility::conversions::to_utf8string(body->serialize());
+    request.set_body(std::vector<unsigned char>(text.begin(), text.end()));
+    request.headers().set_content_type(U("application/json"));
     Logger::Write(LOG_TRACE, kTag, "Json Request body: %ls", MaskSecrets(*body));
   }
   if (!cookie.empty()) request.headers().add(U("cookie"), cookie);
