@@ -3,11 +3,19 @@
 // U+FFFD rather than rejected: stored bytes may come from anywhere.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace platform {
 
 std::u16string Utf8ToUtf16(const std::string& utf8);
 std::string Utf16ToUtf8(const std::u16string& utf16);
+
+// Appends the UTF-8 encoding of |code_point|; U+FFFD when it is a surrogate
+// or above U+10FFFF.
+void AppendUtf8(char32_t code_point, std::string* out);
+// Appends |count| UTF-16 units as UTF-8, joining surrogate pairs; an
+// unpaired surrogate becomes U+FFFD.
+void AppendUtf16AsUtf8(const char16_t* units, size_t count, std::string* out);
 
 }  // namespace platform

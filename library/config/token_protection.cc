@@ -21,39 +21,12 @@ void Scrub(Text* text) {
   return std::u16string(utf16.begin(), utf16.end());
 }
 
-void AppendUtf8(char32_t cp, std::string* out) {
-  if (cp < 0x80) {
-    *out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    *out += static_cast<char>(0xC0 | (cp >> 6));
-    *out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    *out += static_cast<char>(0xE0 | (cp >> 12));
-    *out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    *out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    *out += static_cast<char>(0xF0 | (cp >> 18));
-    *out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    *out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    *out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
-
 // Appends the units to the string type of this platform, with room
 // reserved up front for the longest result so that growth never leaves a
 // copy behind.
 [[maybe_unused]] void FromCodeUnits(const std::u16string& units, std::string* out) {
   out->reserve(units.size() * 3);  // UTF-8 needs at most 3 bytes per unit
-  for (size_t i = 0; i < units.size(); ++i) {
-    char32_t cp = units[i];
-    const bool high = cp >= 0xD800 && cp <= 0xDBFF;
-    if (high && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF) {
-      cp = 0x10000 + ((cp - 0xD800) << 10) + (units[++i] - 0xDC00);
-    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
-      cp = 0xFFFD;  // an unpaired surrogate
-    }
-    AppendUtf8(cp, out);
-  }
+  platform::AppendUtf16AsUtf8(units.data(), units.size(), out);
 }
 
 [[maybe_unused]] void FromCodeUnits(const std::u16string& units, std::wstring* out) {

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "library/log/utf8_text.h"
+#include "platform/utf16.h"
 
 // ---- FormatArg -------------------------------------------------------------
 
@@ -306,7 +307,7 @@ void Formatter::ConvertChar(const Directive& d, const FormatArg& arg) {
     const int64_t code = arg.kind() == FormatArg::Kind::kNarrowChar
                              ? static_cast<int64_t>(arg.AsUnsigned(1))
                              : arg.AsSigned(8);
-    AppendUtf8(code < 0 || code > 0x10FFFF ? 0xFFFD : static_cast<char32_t>(code), &text);
+    platform::AppendUtf8(code < 0 || code > 0x10FFFF ? 0xFFFD : static_cast<char32_t>(code), &text);
   } else {
     text.push_back(static_cast<char>(arg.AsUnsigned(1)));
   }
@@ -330,7 +331,7 @@ void Formatter::AppendNatural(const Directive& d, const FormatArg& arg) {
     case K::kUnsigned: text = std::to_string(arg.AsUnsigned(8)); break;
     case K::kBool: text = arg.AsUnsigned(1) ? "true" : "false"; break;
     case K::kNarrowChar: text.push_back(static_cast<char>(arg.AsUnsigned(1))); break;
-    case K::kWideChar: AppendUtf8(static_cast<char32_t>(arg.AsUnsigned(4)), &text); break;
+    case K::kWideChar: platform::AppendUtf8(static_cast<char32_t>(arg.AsUnsigned(4)), &text); break;
     case K::kFloating: text = CFormat("%g", arg.floating()); break;
     case K::kNarrowString:
     case K::kWideString: text = arg.Text(); break;

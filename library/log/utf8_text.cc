@@ -1,34 +1,13 @@
 #include "library/log/utf8_text.h"
 
-namespace {
+#include "platform/utf16.h"
 
-constexpr char32_t kReplacement = 0xFFFD;
+namespace {
 
 bool IsHighSurrogate(char32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 bool IsLowSurrogate(char32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
 }  // namespace
-
-void AppendUtf8(char32_t code_point, std::string* out) {
-  if (code_point > 0x10FFFF || IsHighSurrogate(code_point) || IsLowSurrogate(code_point)) {
-    code_point = kReplacement;
-  }
-  if (code_point < 0x80) {
-    out->push_back(static_cast<char>(code_point));
-  } else if (code_point < 0x800) {
-    out->push_back(static_cast<char>(0xC0 | (code_point >> 6)));
-    out->push_back(static_cast<char>(0x80 | (code_point & 0x3F)));
-  } else if (code_point < 0x10000) {
-    out->push_back(static_cast<char>(0xE0 | (code_point >> 12)));
-    out->push_back(static_cast<char>(0x80 | ((code_point >> 6) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (code_point & 0x3F)));
-  } else {
-    out->push_back(static_cast<char>(0xF0 | (code_point >> 18)));
-    out->push_back(static_cast<char>(0x80 | ((code_point >> 12) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | ((code_point >> 6) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (code_point & 0x3F)));
-  }
-}
 
 std::string WideToUtf8(const wchar_t* text, size_t length) {
   std::string out;
@@ -45,7 +24,7 @@ std::string WideToUtf8(const wchar_t* text, size_t length) {
         ++i;
       }
     }
-    AppendUtf8(unit, &out);
+    platform::AppendUtf8(unit, &out);
   }
   return out;
 }

@@ -7,10 +7,6 @@
 #include <cstddef>
 #include <string>
 
-// Appends the UTF-8 encoding of `code_point` (U+FFFD when it is not a
-// Unicode scalar value).
-void AppendUtf8(char32_t code_point, std::string* out);
-
 std::string WideToUtf8(const wchar_t* text, size_t length);
 inline std::string WideToUtf8(const std::wstring& text) {
   return WideToUtf8(text.data(), text.size());
