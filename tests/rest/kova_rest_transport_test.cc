@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cpprest/base_uri.h>
+
 #include <regex>
 
 #include "tests/rest/array_sim_fixture.h"
@@ -228,6 +230,16 @@ TEST_F(TransportTest, VersionNotSupportedStatusIsLogged) {
                 .size());
 }
 
+TEST_F(TransportTest, MalformedAddressIsNotATransportFailure) {
+  KovaREST rest(5);
+  rest.Configure(U("https://bad host:x"), Token(), U("1.1"));
+  uint16_t status = 0;
+  value response;
+  EXPECT_THROW(rest.RequestSync(U("/api/1.1/array"), KovaREST::kGet, nullptr, status, response),
+               web::uri_exception);
+  EXPECT_TRUE(log_.LinesContaining("check network connection.").empty());
+}
+
 // Transport failures: no answer arrives, the status stays 408.
 class TransportFailureTest : public ArraySimTest {
  protected:
@@ -303,6 +315,19 @@ TEST_F(TimeoutSettingTest, TextIsReadAsLeadingDecimalInteger) {
   Store("123456789012");  // too long for the reader: the default
   EXPECT_EQ(10, KovaREST::GetRESTTimeOutFromRegistry());
   Store("");
+  EXPECT_EQ(10, KovaREST::GetRESTTimeOutFromRegistry());
+}
+
+TEST_F(TimeoutSettingTest, MachineHiveIsReadByDefault) {
+  platform::SetMachineRegistry(nullptr);  // the hive under this test's state folder
+  std::unique_ptr<platform::RegistryKey> key;
+  ASSERT_EQ(platform::RegistryStatus::kOk,
+            platform::MachineRegistry().CreateKey(platform::RegistryRoot::kLocalMachine,
+                                                  "SOFTWARE\\KovaStorage\\VSS\\Provider\\",
+                                                  platform::KeyProtection::kDefault, &key));
+  platform::WriteStringValue(*key, "RestTimeout", "25");
+  EXPECT_EQ(25, KovaREST::GetRESTTimeOutFromRegistry());
+  platform::MachineRegistry().DeleteTree(platform::RegistryRoot::kLocalMachine, "SOFTWARE\\KovaStorage");
   EXPECT_EQ(10, KovaREST::GetRESTTimeOutFromRegistry());
 }
 
