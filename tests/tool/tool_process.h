@@ -1,0 +1,24 @@
+// Runs KovaProviderConfig as a user would: a separate process with its own
+// state and log folders, typed input on its standard input, and its whole
+// standard output captured. POSIX implementation in tool_process_posix.cc.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct ToolRun {
+  int exit_code = -1;  // -1 when it did not exit normally in time
+  std::string out;
+  std::string err;
+};
+
+struct ToolRunOptions {
+  std::string state_dir;  // KOVA_STATE_DIR and ALLUSERSPROFILE
+  std::string input;      // what is typed
+  int run_as_uid = -1;    // >= 0: the child drops to this user and group
+};
+
+// Runs the program at |program| with |args| (argv[1..]); gives up and
+// kills it after 20 seconds.
+ToolRun RunTool(const std::string& program, const std::vector<std::string>& args,
+                const ToolRunOptions& options);
