@@ -1,0 +1,277 @@
+// KovaVssShadow run as a user runs it: a separate process with the real
+// provider, its own state folder (hive, machine key, log) configured for
+// an array emulator served by this test process.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cpprest/json.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "library/config/token_protection.h"
+#include "library/registry_layout.h"
+#include "platform/guid.h"
+#include "platform/process_privilege.h"
+#include "platform/registry.h"
+#include "platform/registry_hive.h"
+#include "tests/support/scoped_state_dir.h"
+#include "tools/KovaArraySim/array_sim.h"
+#include "tools/KovaVssShadow/lun_json.h"
+
+namespace {
+
+struct Outcome {
+  int code;
+  std::string out;
+  std::string err;
+};
+
+std::string Quote(const std::string& arg) {
+  std::string quoted = "'";
+  for (char c : arg) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// The emulator's objects by name: volumes, snapshots and destroyed ones.
+std::set<std::string> Names(const web::json::value& state, const char* list) {
+  std::set<std::string> names;
+  for (const auto& object : state.at(list).as_array()) names.insert(object.at("name").as_string());
+  return names;
+}
+
+class ShadowProcessTest : public testing::Test {
+ protected:
+  // The provider acts for administrators only; the tool runs as this test does.
+  static bool CanDriveProvider() { return platform::IsProcessAdministrator(); }
+
+  void SetUp() override {
+    sim_.Start();
+    AddThisHost();
+    Configure();
+  }
+
+  // The array knows this machine by its iSCSI name, when it has one, so
+  // that imported LUNs can be connected to it.
+  void AddThisHost() {
+    std::ifstream file("/etc/iscsi/initiatorname.iscsi");
+    for (std::string line; std::getline(file, line);) {
+      if (line.rfind("InitiatorName=", 0) == 0) sim_.AddHost("this-host", {line.substr(14)}, {});
+    }
+  }
+
+  // One array, "array1", with its protected token, in the tool's own hive.
+  void Configure() {
+    platform::HiveOptions options;
+    options.path = state_.File("registry.db");
+    std::shared_ptr<platform::Registry> hive = platform::OpenRegistryHive(options);
+    std::unique_ptr<platform::RegistryKey> root;
+    ASSERT_EQ(platform::RegistryStatus::kOk, hive->CreateKey(platform::RegistryRoot::kLocalMachine, kova::kProviderRootKey,
+                                                            platform::KeyProtection::kDefault, &root));
+    platform::WriteStringValue(*root, kova::kValueRestVersion, "1.1");
+    platform::WriteStringValue(*root, kova::kValueLogging, "Enabled");
+    platform::WriteStringValue(*root, kova::kValueLogLevel, "4");
+    std::unique_ptr<platform::RegistryKey> array;
+    ASSERT_EQ(platform::RegistryStatus::kOk,
+              hive->CreateKey(platform::RegistryRoot::kLocalMachine, std::string(kova::kProviderRootKey) + "array1",
+                              platform::KeyProtection::kDefault, &array));
+    platform::WriteStringValue(*array, kova::kValueUrl, sim_.Url());
+    std::vector<uint8_t> blob;
+    ASSERT_TRUE(ProtectApiToken(Token(), &blob));  // with this test's KOVA_STATE_DIR, the tool's machine key
+    ASSERT_EQ(platform::RegistryStatus::kOk,
+              array->SetValue(kova::kValueApiKey, platform::kRegBinary, blob.data(), static_cast<uint32_t>(blob.size())));
+  }
+
+  std::string Token() const { return kova_sim::SimSeed::Default().users.at(0).api_token; }
+
+  Outcome Shadow(const std::vector<std::string>& args) {
+    const std::string out = state_.File("out"), err = state_.File("err");
+    std::string command = "KOVA_STATE_DIR=" + Quote(state_.str()) + " ALLUSERSPROFILE=" + Quote(state_.str()) + " " +
+                          Quote(KOVA_SHADOW_PATH);
+    for (const std::string& arg : args) command += " " + Quote(arg);
+    command += " </dev/null >" + Quote(out) + " 2>" + Quote(err);
+    const int status = std::system(command.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(out), ReadFile(err)};
+  }
+
+  std::string WriteFile(const std::string& name, const std::string& text) {
+    const std::string path = state_.File(name);
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+  }
+
+  // "@FILE" with the LUN records of the emulator's volumes, as this host's
+  // disks would describe them.
+  std::string VolumeLuns(const std::string& vendor = "KOVA    ") {
+    std::string json = "[";
+    const web::json::value state = sim_.State();
+    for (const auto& volume : state.at("volumes").as_array()) {
+      json += std::string(json.size() > 1 ? ", " : "") + "{\"vendor\": " + JsonQuote(vendor) +
+              ", \"product\": \"Lumenstack\", \"revision\": \"6.1\", \"serial\": " +
+              JsonQuote(volume.at("serial").as_string()) +
+              ", \"bus_type\": 9, \"identifiers\": [{\"code_set\": 2, \"type\": 0, \"data\": " +
+              JsonQuote(volume.at("name").as_string()) + "}]}";
+    }
+    return "@" + WriteFile(vendor == "KOVA    " ? "luns.json" : "foreign.json", json + "]");
+  }
+
+  size_t SnapshotRequests() const {
+    size_t count = 0;
+    for (const auto& request : sim_.Requests()) {
+      if (request.method == "POST" && request.target == "/api/1.1/volume") ++count;
+    }
+    return count;
+  }
+
+  ScopedStateDir state_;  // before the emulator: the token is protected with this folder's key
+  kova_sim::ArraySim sim_;
+};
+
+TEST_F(ShadowProcessTest, CreatesImportsAndReleasesAShadowCopySetOfThreeLuns) {
+  if (!CanDriveProvider()) GTEST_SKIP() << "needs an administrator (effective user id 0)";
+  const Outcome created = Shadow({"create", VolumeLuns()});
+  ASSERT_EQ(0, created.code) << created.err;
+  EXPECT_EQ("", created.err);
+  const web::json::value set = web::json::value::parse(created.out);
+  GUID set_id{};
+  ASSERT_TRUE(platform::GuidFromString(set.at("snapshot_set_id").as_string(), &set_id));
+  std::string suffix = platform::GuidToString(set_id).substr(1, 36);
+  suffix.erase(std::remove(suffix.begin(), suffix.end(), '-'), suffix.end());
+
+  // One snapshot per LUN, made with one request each, described by the targets.
+  EXPECT_EQ(3u, SnapshotRequests());
+  const web::json::value state = sim_.State();
+  EXPECT_EQ((std::set<std::string>{"db01.VSS-" + suffix, "db02.VSS-" + suffix, "logs01.VSS-" + suffix}),
+            Names(state, "snapshots"));
+  LunRecordArray targets;
+  std::string error;
+  ASSERT_TRUE(ParseLunRecords(created.out, &targets, &error)) << error;
+  ASSERT_EQ(3u, targets.size());
+  for (const auto& snapshot : state.at("snapshots").as_array()) {
+    const std::string serial = snapshot.at("serial").as_string();
+    const auto target = std::find_if(&targets[0], &targets[0] + 3, [&](const VDS_LUN_INFORMATION& lun) {
+      return serial == lun.m_szSerialNumber;
+    });
+    ASSERT_NE(&targets[0] + 3, target) << serial;
+    ASSERT_EQ(2u, target->m_deviceIdDescriptor.m_cIdentifiers);
+    EXPECT_EQ("KOVA    Lumenstack:" + serial,
+              reinterpret_cast<const char*>(target->m_deviceIdDescriptor.m_rgIdentifiers[0].m_rgbIdentifier));
+    EXPECT_EQ(snapshot.at("name").as_string(),
+              reinterpret_cast<const char*>(target->m_deviceIdDescriptor.m_rgIdentifiers[1].m_rgbIdentifier));
+  }
+
+  // The printed set is the input of import and delete.
+  const std::string set_file = "@" + WriteFile("set.json", created.out);
+  const Outcome imported = Shadow({"import", set_file});
+  ASSERT_EQ(0, imported.code) << imported.err;
+  EXPECT_EQ("LocateLuns -> 0x00000000\n", imported.out);
+  std::set<std::string> copies;
+  const web::json::value imported_state = sim_.State();
+  for (const auto& snapshot : imported_state.at("snapshots").as_array()) {
+    copies.insert("VSS-" + snapshot.at("serial").as_string());
+  }
+  const std::set<std::string> volumes = Names(imported_state, "volumes");
+  for (const std::string& copy : copies) EXPECT_EQ(1u, volumes.count(copy)) << copy;
+
+  const Outcome deleted = Shadow({"delete", set_file});
+  ASSERT_EQ(0, deleted.code) << deleted.err;
+  EXPECT_EQ("OnLunEmpty -> 0x00000000\nOnLunEmpty -> 0x00000000\nOnLunEmpty -> 0x00000000\n", deleted.out);
+  const web::json::value after = sim_.State();
+  EXPECT_TRUE(after.at("snapshots").as_array().size() == 0) << after.serialize();
+  EXPECT_EQ((std::set<std::string>{"db01", "db02", "logs01"}), Names(after, "volumes"));
+  EXPECT_TRUE(after.at("connections").as_array().size() == 0) << after.serialize();
+
+  // The provider logged to its own file in the tool's folder, never the token.
+  const std::string log = ReadFile(state_.File("KovaStorage/KovaVSSHardwareProvider.log"));
+  EXPECT_NE(std::string::npos, log.find("CommitSnapshots")) << log.size();
+  EXPECT_EQ(std::string::npos, log.find(Token()));
+}
+
+TEST_F(ShadowProcessTest, AFailingCreateNamesTheMethodAndLeavesNoSnapshot) {
+  if (!CanDriveProvider()) GTEST_SKIP() << "needs an administrator (effective user id 0)";
+  kova_sim::Fault fault;
+  fault.kind = kova_sim::Fault::Kind::kStatus;
+  fault.method = "POST";
+  fault.path_contains = "/api/1.1/volume";
+  fault.skip = 2;
+  fault.times = 1;
+  fault.status = 500;
+  fault.body = R"({"msg": "array busy"})";
+  sim_.InjectFault(fault);
+  const Outcome created = Shadow({"create", VolumeLuns()});
+  EXPECT_EQ(1, created.code);
+  EXPECT_EQ("", created.out);
+  EXPECT_EQ("CommitSnapshots failed: 0x80042306\n", created.err);
+  EXPECT_EQ(3u, SnapshotRequests());
+  // The two snapshots made before the failure were deleted again.
+  EXPECT_TRUE(sim_.State().at("snapshots").as_array().size() == 0) << sim_.State().serialize();
+}
+
+TEST_F(ShadowProcessTest, BadInputTouchesNoArray) {
+  const std::string missing = state_.File("missing.json");
+  const Outcome created = Shadow({"create", "@" + missing});
+  EXPECT_EQ(2, created.code);
+  EXPECT_EQ("KovaVssShadow: cannot read " + missing + ": no such file\n", created.err);
+  const Outcome bad = Shadow({"import", "@" + WriteFile("bad.json", "[{\"serial\": \"A\"},")});
+  EXPECT_EQ(2, bad.code);
+  EXPECT_EQ(0u, bad.err.find("KovaVssShadow: " + state_.File("bad.json") + ": not JSON: ")) << bad.err;
+  EXPECT_TRUE(sim_.Requests().empty());
+}
+
+TEST_F(ShadowProcessTest, ScriptModeMakesOneCallPerLineInAnyOrder) {
+  if (!CanDriveProvider()) GTEST_SKIP() << "needs an administrator (effective user id 0)";
+  const std::string set = "{6B29FC40-CA47-1067-B31D-00DD010662DA}";
+  const std::string luns = VolumeLuns();
+  const std::string targets = state_.File("targets.json");
+  const std::string script = "# out of order first, then a whole set\n"
+                             "OnLoad\n"
+                             "GetProviderCapabilities\n"
+                             "EndPrepareSnapshots " + set + "\n" +
+                             "AreLunsSupported " + VolumeLuns("OTHER   ") + "\n" +
+                             "AreLunsSupported " + luns + "\n" +
+                             "BeginPrepareSnapshot " + set + " " + luns + "\n" +
+                             "EndPrepareSnapshots " + set + "\n" +
+                             "PreCommitSnapshots " + set + "\n" +
+                             "CommitSnapshots " + set + "\n" +
+                             "PostCommitSnapshots " + set + " count=3\n" +
+                             "PreFinalCommitSnapshots " + set + "\n" +
+                             "PostFinalCommitSnapshots " + set + "\n" +
+                             "GetTargetLuns save=" + targets + " " + luns + "\n" +
+                             "AbortSnapshots " + set + "\n" +
+                             "OnUnload no\n";
+  const Outcome run = Shadow({"script", WriteFile("set.script", script)});
+  ASSERT_EQ(0, run.code) << run.err;
+  std::istringstream lines(run.out);
+  std::vector<std::string> got;
+  for (std::string line; std::getline(lines, line);) got.push_back(line.substr(0, line.find(" targets=")));
+  ASSERT_EQ(15u, got.size()) << run.out;
+  EXPECT_EQ("OnLoad -> 0x00000000", got[0]);
+  EXPECT_EQ("GetProviderCapabilities -> 0x80004001", got[1]);
+  EXPECT_EQ("EndPrepareSnapshots -> 0x80042306", got[2]);
+  EXPECT_EQ("AreLunsSupported -> 0x00000000 supported=false", got[3]);
+  EXPECT_EQ("AreLunsSupported -> 0x00000000 supported=true", got[4]);
+  EXPECT_EQ(0u, got[5].find("BeginPrepareSnapshot -> 0x00000000 snapshot={"));
+  for (size_t i = 6; i < 12; ++i) EXPECT_NE(std::string::npos, got[i].find(" -> 0x00000000")) << got[i];
+  EXPECT_EQ("GetTargetLuns -> 0x00000000", got[12]);
+  EXPECT_EQ("AbortSnapshots -> 0x00000000", got[13]);  // after the set was created: ignored
+  EXPECT_EQ("OnUnload -> 0x00000000", got[14]);
+  EXPECT_EQ(3u, sim_.State().at("snapshots").as_array().size());
+
+  // The saved targets release the set in a later run.
+  const Outcome deleted = Shadow({"delete", "@" + targets});
+  EXPECT_EQ(0, deleted.code) << deleted.err;
+  EXPECT_TRUE(sim_.State().at("snapshots").as_array().size() == 0);
+}
+
+}  // namespace
