@@ -2,7 +2,6 @@
 // provider, its own state folder (hive, machine key, log) configured for
 // an array emulator served by this test process.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cpprest/json.h>
 
@@ -19,23 +18,12 @@
 #include "platform/process_privilege.h"
 #include "platform/registry.h"
 #include "platform/registry_hive.h"
+#include "tests/support/program_run.h"
 #include "tests/support/scoped_state_dir.h"
 #include "tools/KovaArraySim/array_sim.h"
 #include "tools/KovaVssShadow/lun_json.h"
 
 namespace {
-
-struct Outcome {
-  int code;
-  std::string out;
-  std::string err;
-};
-
-std::string Quote(const std::string& arg) {
-  std::string quoted = "'";
-  for (char c : arg) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
 
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -95,15 +83,10 @@ class ShadowProcessTest : public testing::Test {
 
   std::string Token() const { return kova_sim::SimSeed::Default().users.at(0).api_token; }
 
-  Outcome Shadow(const std::vector<std::string>& args) {
-    const std::string out = state_.File("out"), err = state_.File("err");
-    std::string command = "KOVA_STATE_DIR=" + Quote(state_.str()) + " ALLUSERSPROFILE=" + Quote(state_.str()) + " " +
-                          Quote(KOVA_SHADOW_PATH);
-    for (const std::string& arg : args) command += " " + Quote(arg);
-    command += " </dev/null >" + Quote(out) + " 2>" + Quote(err);
-    const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(out), ReadFile(err)};
+  ProgramRun Shadow(const std::vector<std::string>& args) {
+    return RunProgram(KOVA_SHADOW_PATH, args, {state_.str(), "", -1});
   }
+
 
   std::string WriteFile(const std::string& name, const std::string& text) {
     const std::string path = state_.File(name);
@@ -140,8 +123,8 @@ class ShadowProcessTest : public testing::Test {
 
 TEST_F(ShadowProcessTest, CreatesImportsAndReleasesAShadowCopySetOfThreeLuns) {
   if (!CanDriveProvider()) GTEST_SKIP() << "needs an administrator (effective user id 0)";
-  const Outcome created = Shadow({"create", VolumeLuns()});
-  ASSERT_EQ(0, created.code) << created.err;
+  const ProgramRun created = Shadow({"create", VolumeLuns()});
+  ASSERT_EQ(0, created.exit_code) << created.err;
   EXPECT_EQ("", created.err);
   const web::json::value set = web::json::value::parse(created.out);
   GUID set_id{};
@@ -173,8 +156,8 @@ TEST_F(ShadowProcessTest, CreatesImportsAndReleasesAShadowCopySetOfThreeLuns) {
 
   // The printed set is the input of import and delete.
   const std::string set_file = "@" + WriteFile("set.json", created.out);
-  const Outcome imported = Shadow({"import", set_file});
-  ASSERT_EQ(0, imported.code) << imported.err;
+  const ProgramRun imported = Shadow({"import", set_file});
+  ASSERT_EQ(0, imported.exit_code) << imported.err;
   EXPECT_EQ("LocateLuns -> 0x00000000\n", imported.out);
   std::set<std::string> copies;
   const web::json::value imported_state = sim_.State();
@@ -184,8 +167,8 @@ TEST_F(ShadowProcessTest, CreatesImportsAndReleasesAShadowCopySetOfThreeLuns) {
   const std::set<std::string> volumes = Names(imported_state, "volumes");
   for (const std::string& copy : copies) EXPECT_EQ(1u, volumes.count(copy)) << copy;
 
-  const Outcome deleted = Shadow({"delete", set_file});
-  ASSERT_EQ(0, deleted.code) << deleted.err;
+  const ProgramRun deleted = Shadow({"delete", set_file});
+  ASSERT_EQ(0, deleted.exit_code) << deleted.err;
   EXPECT_EQ("OnLunEmpty -> 0x00000000\nOnLunEmpty -> 0x00000000\nOnLunEmpty -> 0x00000000\n", deleted.out);
   const web::json::value after = sim_.State();
   EXPECT_TRUE(after.at("snapshots").as_array().size() == 0) << after.serialize();
@@ -209,8 +192,8 @@ TEST_F(ShadowProcessTest, AFailingCreateNamesTheMethodAndLeavesNoSnapshot) {
   fault.status = 500;
   fault.body = R"({"msg": "array busy"})";
   sim_.InjectFault(fault);
-  const Outcome created = Shadow({"create", VolumeLuns()});
-  EXPECT_EQ(1, created.code);
+  const ProgramRun created = Shadow({"create", VolumeLuns()});
+  EXPECT_EQ(1, created.exit_code);
   EXPECT_EQ("", created.out);
   EXPECT_EQ("CommitSnapshots failed: 0x80042306\n", created.err);
   EXPECT_EQ(3u, SnapshotRequests());
@@ -220,11 +203,11 @@ TEST_F(ShadowProcessTest, AFailingCreateNamesTheMethodAndLeavesNoSnapshot) {
 
 TEST_F(ShadowProcessTest, BadInputTouchesNoArray) {
   const std::string missing = state_.File("missing.json");
-  const Outcome created = Shadow({"create", "@" + missing});
-  EXPECT_EQ(2, created.code);
+  const ProgramRun created = Shadow({"create", "@" + missing});
+  EXPECT_EQ(2, created.exit_code);
   EXPECT_EQ("KovaVssShadow: cannot read " + missing + ": no such file\n", created.err);
-  const Outcome bad = Shadow({"import", "@" + WriteFile("bad.json", "[{\"serial\": \"A\"},")});
-  EXPECT_EQ(2, bad.code);
+  const ProgramRun bad = Shadow({"import", "@" + WriteFile("bad.json", "[{\"serial\": \"A\"},")});
+  EXPECT_EQ(2, bad.exit_code);
   EXPECT_EQ(0u, bad.err.find("KovaVssShadow: " + state_.File("bad.json") + ": not JSON: ")) << bad.err;
   EXPECT_TRUE(sim_.Requests().empty());
 }
@@ -250,8 +233,8 @@ TEST_F(ShadowProcessTest, ScriptModeMakesOneCallPerLineInAnyOrder) {
                              "GetTargetLuns save=" + targets + " " + luns + "\n" +
                              "AbortSnapshots " + set + "\n" +
                              "OnUnload no\n";
-  const Outcome run = Shadow({"script", WriteFile("set.script", script)});
-  ASSERT_EQ(0, run.code) << run.err;
+  const ProgramRun run = Shadow({"script", WriteFile("set.script", script)});
+  ASSERT_EQ(0, run.exit_code) << run.err;
   std::istringstream lines(run.out);
   std::vector<std::string> got;
   for (std::string line; std::getline(lines, line);) got.push_back(line.substr(0, line.find(" targets=")));
@@ -269,8 +252,8 @@ TEST_F(ShadowProcessTest, ScriptModeMakesOneCallPerLineInAnyOrder) {
   EXPECT_EQ(3u, sim_.State().at("snapshots").as_array().size());
 
   // The saved targets release the set in a later run.
-  const Outcome deleted = Shadow({"delete", "@" + targets});
-  EXPECT_EQ(0, deleted.code) << deleted.err;
+  const ProgramRun deleted = Shadow({"delete", "@" + targets});
+  EXPECT_EQ(0, deleted.exit_code) << deleted.err;
   EXPECT_TRUE(sim_.State().at("snapshots").as_array().size() == 0);
 }
 

@@ -19,7 +19,7 @@
 #include "platform/service_manager.h"
 #include "tests/support/temp_dir.h"
 #include "tests/tool/expected_banner.h"
-#include "tests/tool/tool_process.h"
+#include "tests/support/program_run.h"
 #include "tools/KovaArraySim/array_sim.h"
 
 namespace {
@@ -88,15 +88,15 @@ class ToolProcessTest : public testing::Test {
   void SetUp() override { sim_.Start(); }
   void TearDown() override { sim_.Stop(); }
 
-  ToolRun Run(const std::vector<std::string>& args, const std::string& input = "") {
-    ToolRunOptions options;
+  ProgramRun Run(const std::vector<std::string>& args, const std::string& input = "") {
+    ProgramRunOptions options;
     options.state_dir = state_.str();
     options.input = input;
-    return RunTool(KOVA_TOOL_PATH, args, options);
+    return RunProgram(KOVA_TOOL_PATH, args, options);
   }
   // The output of a run that must exit with 0 and print no error.
   std::string Out(const std::vector<std::string>& args, const std::string& input = "") {
-    const ToolRun run = Run(args, input);
+    const ProgramRun run = Run(args, input);
     EXPECT_EQ(0, run.exit_code);
     EXPECT_EQ("", run.err);
     return run.out;
@@ -209,10 +209,10 @@ TEST_F(ToolProcessTest, HelpWordsAnywhereShowTheHelpAndOtherWordsAreInvalid) {
 
 TEST_F(ToolProcessTest, ANonAdministratorGetsCode18AndNothingIsWritten) {
   ASSERT_EQ(0, chmod(state_.str().c_str(), 0777));  // it could write here
-  ToolRunOptions options;
+  ProgramRunOptions options;
   options.state_dir = state_.str();
   options.run_as_uid = 65534;
-  const ToolRun run = RunTool(KOVA_TOOL_PATH, {"log", "--disable"}, options);
+  const ProgramRun run = RunProgram(KOVA_TOOL_PATH, {"log", "--disable"}, options);
   EXPECT_EQ(18, run.exit_code);
   EXPECT_EQ(ExpectedBanner() + "You must run this application as Administrator\n", run.out);
   EXPECT_TRUE(std::filesystem::is_empty(state_.path()));

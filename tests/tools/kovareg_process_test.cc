@@ -3,7 +3,6 @@
 // compared.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -13,21 +12,10 @@
 
 #include "platform/registry.h"
 #include "platform/registry_hive.h"
+#include "tests/support/program_run.h"
 #include "tests/support/scoped_state_dir.h"
 
 namespace {
-
-struct Outcome {
-  int code;
-  std::string out;
-  std::string err;
-};
-
-std::string Quote(const std::string& arg) {
-  std::string quoted = "'";
-  for (char c : arg) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
 
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -38,17 +26,11 @@ std::string ReadFile(const std::string& path) {
 
 class KovaRegProcessTest : public testing::Test {
  protected:
-  Outcome Reg(const std::vector<std::string>& args, const std::string& input = "") {
-    const std::string in = scratch_.File("in"), out = scratch_.File("out"), err = scratch_.File("err");
-    std::ofstream(in, std::ios::binary) << input;
-    std::string command = "KOVA_STATE_DIR=" + Quote(state_.str()) + " " + Quote(KOVAREG_PATH);
-    for (const std::string& arg : args) command += " " + Quote(arg);
-    command += " <" + Quote(in) + " >" + Quote(out) + " 2>" + Quote(err);
-    const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(out), ReadFile(err)};
+  ProgramRun Reg(const std::vector<std::string>& args, const std::string& input = "") {
+    return RunProgram(KOVAREG_PATH, args, {state_.str(), input, -1});
   }
 
-  ScopedStateDir scratch_;  // for the pipes; the tool gets its own folder
+
   ScopedStateDir state_;
 };
 
@@ -58,11 +40,11 @@ TEST_F(KovaRegProcessTest, AnAdministratorSetsTheProvidersSwitches) {
   EXPECT_EQ(done, Reg({"add", key, "/v", "DeleteSnaps", "/t", "REG_DWORD", "/d", "1"}).out);
   EXPECT_EQ(done, Reg({"add", key, "/v", "EradicateVolumes", "/t", "REG_DWORD", "/d", "0"}).out);
   EXPECT_EQ(done, Reg({"add", key, "/v", "LogInterrogate", "/t", "REG_DWORD", "/d", "1"}).out);
-  const Outcome answer = Reg({"add", key, "/v", "DeleteSnaps", "/t", "REG_DWORD", "/d", "3"}, "y\n");
+  const ProgramRun answer = Reg({"add", key, "/v", "DeleteSnaps", "/t", "REG_DWORD", "/d", "3"}, "y\n");
   EXPECT_EQ("Value DeleteSnaps exists, overwrite(Yes/No)? " + done, answer.out);
 
-  const Outcome query = Reg({"query", key});
-  EXPECT_EQ(0, query.code);
+  const ProgramRun query = Reg({"query", key});
+  EXPECT_EQ(0, query.exit_code);
   EXPECT_EQ("", query.err);
   EXPECT_EQ("\n"
             "HKEY_LOCAL_MACHINE\\SOFTWARE\\KovaStorage\\VSS\\Provider\n"
@@ -90,10 +72,10 @@ TEST_F(KovaRegProcessTest, AnAdministratorSetsTheProvidersSwitches) {
   EXPECT_EQ(4u, size);
   EXPECT_EQ(3, data[0]);
 
-  const Outcome removed = Reg({"delete", key, "/v", "LogInterrogate", "/f"});
+  const ProgramRun removed = Reg({"delete", key, "/v", "LogInterrogate", "/f"});
   EXPECT_EQ(done, removed.out);
-  const Outcome gone = Reg({"query", key, "/v", "LogInterrogate"});
-  EXPECT_EQ(1, gone.code);
+  const ProgramRun gone = Reg({"query", key, "/v", "LogInterrogate"});
+  EXPECT_EQ(1, gone.exit_code);
   EXPECT_EQ("", gone.out);
   EXPECT_EQ("ERROR: The system was unable to find the specified registry key or value.\n", gone.err);
 }
@@ -104,8 +86,8 @@ TEST_F(KovaRegProcessTest, ACorruptHiveIsReportedAndLeftAlone) {
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{"query", "HKLM\\SOFTWARE"},
         std::vector<std::string>{"add", "HKLM\\SOFTWARE\\X", "/v", "A", "/d", "b", "/f"}}) {
-    const Outcome run = Reg(args);
-    EXPECT_EQ(1, run.code);
+    const ProgramRun run = Reg(args);
+    EXPECT_EQ(1, run.exit_code);
     EXPECT_EQ("", run.out);
     EXPECT_EQ("ERROR: The registry hive cannot be opened or read.\n", run.err);
   }

@@ -9,7 +9,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "tests/tool/tool_process.h"
+#include "tests/support/program_run.h"
 
 extern char** environ;
 
@@ -44,7 +44,7 @@ std::vector<char*> Pointers(std::vector<std::string>& texts) {
   return pointers;
 }
 
-[[noreturn]] void BecomeTool(int in, int out, int err, int uid, char* const* argv,
+[[noreturn]] void BecomeProgram(int in, int out, int err, int uid, char* const* argv,
                              char* const* envp) {
   dup2(in, 0);
   dup2(out, 1);
@@ -55,7 +55,7 @@ std::vector<char*> Pointers(std::vector<std::string>& texts) {
 }
 
 // Reads both pipes to their ends (or the deadline).
-void Drain(int out_fd, int err_fd, ToolRun* run, int64_t deadline) {
+void Drain(int out_fd, int err_fd, ProgramRun* run, int64_t deadline) {
   pollfd fds[2] = {{out_fd, POLLIN, 0}, {err_fd, POLLIN, 0}};
   std::string* sinks[2] = {&run->out, &run->err};
   int open = 2;
@@ -77,8 +77,8 @@ void Drain(int out_fd, int err_fd, ToolRun* run, int64_t deadline) {
 
 }  // namespace
 
-ToolRun RunTool(const std::string& program, const std::vector<std::string>& args,
-                const ToolRunOptions& options) {
+ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& args,
+                const ProgramRunOptions& options) {
   std::vector<std::string> argv_text{program};
   argv_text.insert(argv_text.end(), args.begin(), args.end());
   std::vector<std::string> env_text = ChildEnvironment(options.state_dir);
@@ -86,7 +86,7 @@ ToolRun RunTool(const std::string& program, const std::vector<std::string>& args
   int in[2], out[2], err[2];
   if (pipe2(in, O_CLOEXEC) || pipe2(out, O_CLOEXEC) || pipe2(err, O_CLOEXEC)) return {};
   const pid_t pid = fork();
-  if (pid == 0) BecomeTool(in[0], out[1], err[1], options.run_as_uid, argv.data(), envp.data());
+  if (pid == 0) BecomeProgram(in[0], out[1], err[1], options.run_as_uid, argv.data(), envp.data());
   close(in[0]);
   close(out[1]);
   close(err[1]);
@@ -95,7 +95,7 @@ ToolRun RunTool(const std::string& program, const std::vector<std::string>& args
     (void)!write(in[1], options.input.data(), options.input.size());
   }
   close(in[1]);
-  ToolRun run;
+  ProgramRun run;
   const int64_t deadline = NowMs() + kRunTimeoutMs;
   Drain(out[0], err[0], &run, deadline);
   close(out[0]);
