@@ -11,11 +11,15 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
+passed=0
 run_suite() {
   local dir=$1; shift
   cmake -S . -B "$dir" "$@" >/dev/null
   cmake --build "$dir" -j"$jobs"
-  (cd "$dir" && ctest --output-on-failure -j"$jobs")
+  (cd "$dir" && ctest --output-on-failure -j"$jobs") | tee "$dir/ctest.out"
+  local count
+  count=$(sed -n 's/.*tests passed, 0 tests failed out of \([0-9]*\).*/\1/p' "$dir/ctest.out")
+  passed=$((passed + ${count:-0}))
 }
 
 echo "== Release build and tests"
@@ -26,10 +30,14 @@ run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DKOVA_SANITIZE=ON -DKOVA_BENCH=OF
 echo "== Fuzz smoke runs"
 CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=Debug -DKOVA_FUZZ=ON \
   -DKOVA_TESTS=OFF -DKOVA_BENCH=OFF >/dev/null
-cmake --build build-fuzz -j"$jobs"
-for fuzzer in build-fuzz/fuzz/*_fuzz; do
-  [ -x "$fuzzer" ] || continue
+fuzzers=$(for source in fuzz/*_fuzz.cc; do basename "$source" .cc; done)
+# shellcheck disable=SC2086  # one target name per word
+cmake --build build-fuzz -j"$jobs" --target $fuzzers
+for name in $fuzzers; do
+  fuzzer=build-fuzz/fuzz/$name
   corpus=$(mktemp -d)
   "$fuzzer" -max_total_time=15 -print_final_stats=0 "$corpus" fuzz/corpus 2>&1 | tail -n 2
   rm -rf "$corpus"
 done
+
+echo "suites: $passed passed, 0 failed"
