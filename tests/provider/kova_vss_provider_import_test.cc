@@ -79,9 +79,9 @@ class ImportTest : public ProviderTest {
     return list;
   }
   static LunSpec WithoutIdentifierList(const std::string& serial, const std::string& name) {
-    LunSpec spec{serial, name};
-    spec.with_identifier_list = false;
-    return spec;
+    LunSpec wanted{serial, name};
+    wanted.with_identifier_list = false;
+    return wanted;
   }
 
   // LocateLuns for |snapshot| (a record as GetTargetLuns describes it);
@@ -156,9 +156,9 @@ TEST_F(ImportTest, LocateLunsReusesAnExistingCopyAndConnectsItAgain) {
 TEST_F(ImportTest, LocateLunsConnectsAFibreChannelLunByThePortNames) {
   host_.AddFcHost(3, "0x21000024ff4c2a11\n");
   ProviderRef provider;
-  LunSpec spec{SerialOf(kOurSnapshot), kOurSnapshot};
-  spec.bus_type = VDSBusTypeFibre;
-  LunRecordSet luns({spec});
+  LunSpec wanted{SerialOf(kOurSnapshot), kOurSnapshot};
+  wanted.bus_type = VDSBusTypeFibre;
+  LunRecordSet luns({wanted});
   ASSERT_EQ(S_OK, provider->LocateLuns(luns.Count(), luns.Records()));
   EXPECT_TRUE(Contains(Connections(), "vss-host/VSS-" + SerialOf(kOurSnapshot)));
   EXPECT_EQ(1u, LogCount("Found Host ID[0]=21000024FF4C2A11"));

@@ -113,12 +113,12 @@ TEST_F(LunIdentificationTest, ASnapshotLunIsFoundByTheSnapshotScanAndCached) {
 }
 
 TEST_F(LunIdentificationTest, ANameInBinaryIsNotUsedAndAMissingDeviceLeadsToTheScan) {
-  LunSpec spec;
-  spec.serial = kDb01Serial;
-  spec.volume_name = "db01";
-  spec.name_code_set = VDSStorageIdCodeSetBinary;
+  LunSpec wanted;
+  wanted.serial = kDb01Serial;
+  wanted.volume_name = "db01";
+  wanted.name_code_set = VDSStorageIdCodeSetBinary;
   LunRecordSet luns;
-  luns.Add(spec, "/dev/kova-test-no-such-disk");
+  luns.Add(wanted, "/dev/kova-test-no-such-disk");
   EXPECT_TRUE(Supported(luns));
   EXPECT_THAT(RequestLines(), ElementsAre("GET /api/1.1/volume"));
   EXPECT_EQ(1u, ScanCount());

@@ -16,17 +16,17 @@ using testing::HasSubstr;
 
 namespace {
 
-LunSpec Spec(const std::string& vendor) {
-  LunSpec spec;
-  spec.serial = "9E258D0B7A4F1E6300000001";
-  spec.volume_name = "db01";
-  spec.vendor = vendor;
-  return spec;
+LunSpec LunWithVendor(const std::string& vendor) {
+  LunSpec wanted;
+  wanted.serial = "9E258D0B7A4F1E6300000001";
+  wanted.volume_name = "db01";
+  wanted.vendor = vendor;
+  return wanted;
 }
 
 TEST(LunVendorTest, OnlyTheFourUpperCaseLettersCount) {
   ScopedTestLog log(LOG_DEBUG);
-  LunRecordSet luns({Spec("KOVA    "), Spec("KOVAXYZ"), Spec("kova    "), Spec("KOV"), Spec("")});
+  LunRecordSet luns({LunWithVendor("KOVA    "), LunWithVendor("KOVAXYZ"), LunWithVendor("kova    "), LunWithVendor("KOV"), LunWithVendor("")});
   EXPECT_TRUE(IsKovaLun(luns[0]));
   EXPECT_TRUE(IsKovaLun(luns[1]));
   EXPECT_FALSE(IsKovaLun(luns[2]));
@@ -41,8 +41,8 @@ TEST(LunVendorTest, OnlyTheFourUpperCaseLettersCount) {
 }
 
 TEST(VolumeNameIdentifierTest, TheFirstAsciiVendorSpecificIdentifierWithBytesGivesTheName) {
-  LunSpec spec = Spec("KOVA    ");
-  LunRecordSet luns({spec});
+  LunSpec wanted = LunWithVendor("KOVA    ");
+  LunRecordSet luns({wanted});
   std::string name;
   ASSERT_TRUE(ReadVolumeNameIdentifier(luns[0], name));
   EXPECT_EQ("db01", name);
@@ -78,9 +78,9 @@ TEST(VolumeNameIdentifierTest, NamesThatCannotStandInARequestPathAreRefused) {
 }
 
 TEST(LunDumpTest, TheDumpListsFieldsIdentifiersAndInterconnects) {
-  LunSpec spec = Spec("KOVA    ");
-  spec.with_interconnect = true;
-  LunRecordSet luns({spec});
+  LunSpec wanted = LunWithVendor("KOVA    ");
+  wanted.with_interconnect = true;
+  LunRecordSet luns({wanted});
   EXPECT_EQ(
       "\n------ VDS Lun Info for volume (name=db01, serial=9E258D0B7A4F1E6300000001) ------\n"
       "Serial No:9E258D0B7A4F1E6300000001, Product Revision:8888, Product Id:Lumenstack      , "
@@ -104,16 +104,16 @@ TEST(LunDumpTest, EmptyListsAreLeftOutAndMissingTextsPrintEmpty) {
 }
 
 TEST(TargetLunTest, ATargetRecordDescribesTheSnapshotWithExactByteCounts) {
-  LunSpec spec = Spec("KOVA    ");
-  spec.with_interconnect = true;
-  LunRecordSet luns({spec});
+  LunSpec wanted = LunWithVendor("KOVA    ");
+  wanted.with_interconnect = true;
+  LunRecordSet luns({wanted});
   luns.AddEmpty(1);
   luns[0].m_DeviceType = 7;
   luns[0].m_DeviceTypeModifier = 3;
   luns[0].m_deviceIdDescriptor.m_version = 4;
   luns[0].m_diskSignature = GUID{1, 2, 3, {4, 5, 6, 7, 8, 9, 10, 11}};
   // What the target held before is freed, not leaked.
-  luns[1] = MakeLunRecord(Spec("OTHER   "));
+  luns[1] = MakeLunRecord(LunWithVendor("OTHER   "));
 
   ASSERT_EQ(S_OK, FillTargetLunInformation(luns[0], "ABC123", "db01.snap-001", luns[1]));
   const VDS_LUN_INFORMATION& target = luns[1];
@@ -149,9 +149,9 @@ TEST(TargetLunTest, ATargetRecordDescribesTheSnapshotWithExactByteCounts) {
 }
 
 TEST(TargetLunTest, FreeingNullsEveryPointerAndCanBeRepeated) {
-  LunSpec spec = Spec("KOVA    ");
-  spec.with_interconnect = true;
-  VDS_LUN_INFORMATION lun = MakeLunRecord(spec);
+  LunSpec wanted = LunWithVendor("KOVA    ");
+  wanted.with_interconnect = true;
+  VDS_LUN_INFORMATION lun = MakeLunRecord(wanted);
   FreeLunInformation(lun);
   EXPECT_EQ(nullptr, lun.m_szVendorId);
   EXPECT_EQ(nullptr, lun.m_szProductId);

@@ -16,18 +16,18 @@ BYTE* TaskBytes(const std::string& text) {
   return reinterpret_cast<BYTE*>(TaskString(text));
 }
 
-VDS_STORAGE_IDENTIFIER* MakeIdentifiers(const LunSpec& spec, ULONG& count) {
+VDS_STORAGE_IDENTIFIER* MakeIdentifiers(const LunSpec& wanted, ULONG& count) {
   // A binary EUI-64 first, so readers must skip identifiers of other types.
-  count = spec.volume_name.empty() ? 1 : 2;
+  count = wanted.volume_name.empty() ? 1 : 2;
   auto* ids = static_cast<VDS_STORAGE_IDENTIFIER*>(
       CoTaskMemAlloc(sizeof(VDS_STORAGE_IDENTIFIER) * count));
   if (ids == nullptr) throw std::bad_alloc();
   ids[0] = VDS_STORAGE_IDENTIFIER{VDSStorageIdCodeSetBinary, VDSStorageIdTypeEUI64, 8,
                                   TaskBytes(std::string("\x24\xa9\x37\x00\x00\x01\x02", 7))};
   if (count == 2) {
-    ids[1] = VDS_STORAGE_IDENTIFIER{spec.name_code_set, VDSStorageIdTypeVendorSpecific,
-                                    static_cast<ULONG>(spec.volume_name.size() + 1),
-                                    TaskBytes(spec.volume_name)};
+    ids[1] = VDS_STORAGE_IDENTIFIER{wanted.name_code_set, VDSStorageIdTypeVendorSpecific,
+                                    static_cast<ULONG>(wanted.volume_name.size() + 1),
+                                    TaskBytes(wanted.volume_name)};
   }
   return ids;
 }
@@ -44,23 +44,23 @@ VDS_INTERCONNECT* MakeInterconnect() {
 
 }  // namespace
 
-VDS_LUN_INFORMATION MakeLunRecord(const LunSpec& spec) {
+VDS_LUN_INFORMATION MakeLunRecord(const LunSpec& wanted) {
   VDS_LUN_INFORMATION lun{};
   lun.m_version = VER_VDS_LUN_INFORMATION;
   lun.m_DeviceType = 0;
   lun.m_DeviceTypeModifier = 0;
   lun.m_bCommandQueueing = TRUE;
-  lun.m_BusType = spec.bus_type;
-  lun.m_szVendorId = TaskString(spec.vendor);
-  lun.m_szProductId = TaskString(spec.product);
-  lun.m_szProductRevision = TaskString(spec.revision);
-  lun.m_szSerialNumber = TaskString(spec.serial);
+  lun.m_BusType = wanted.bus_type;
+  lun.m_szVendorId = TaskString(wanted.vendor);
+  lun.m_szProductId = TaskString(wanted.product);
+  lun.m_szProductRevision = TaskString(wanted.revision);
+  lun.m_szSerialNumber = TaskString(wanted.serial);
   lun.m_deviceIdDescriptor.m_version = 1;
-  if (spec.with_identifier_list) {
+  if (wanted.with_identifier_list) {
     lun.m_deviceIdDescriptor.m_rgIdentifiers =
-        MakeIdentifiers(spec, lun.m_deviceIdDescriptor.m_cIdentifiers);
+        MakeIdentifiers(wanted, lun.m_deviceIdDescriptor.m_cIdentifiers);
   }
-  if (spec.with_interconnect) {
+  if (wanted.with_interconnect) {
     lun.m_cInterconnects = 1;
     lun.m_rgInterconnects = MakeInterconnect();
   }
@@ -88,7 +88,7 @@ void ReleaseLunRecord(VDS_LUN_INFORMATION& lun) {
 }
 
 LunRecordSet::LunRecordSet(const std::vector<LunSpec>& specs) {
-  for (const auto& spec : specs) Add(spec);
+  for (const auto& wanted : specs) Add(wanted);
 }
 
 LunRecordSet::~LunRecordSet() {
@@ -96,16 +96,16 @@ LunRecordSet::~LunRecordSet() {
   for (VSS_PWSZ device : devices_) CoTaskMemFree(device);
 }
 
-void LunRecordSet::Add(const LunSpec& spec, const std::string& device) {
-  records_.push_back(MakeLunRecord(spec));
+void LunRecordSet::Add(const LunSpec& wanted, const std::string& device) {
+  records_.push_back(MakeLunRecord(wanted));
   devices_.push_back(device.empty() ? nullptr : TaskString(device));
 }
 
 void LunRecordSet::Add(const std::string& serial, const std::string& volume_name) {
-  LunSpec spec;
-  spec.serial = serial;
-  spec.volume_name = volume_name;
-  Add(spec);
+  LunSpec wanted;
+  wanted.serial = serial;
+  wanted.volume_name = volume_name;
+  Add(wanted);
 }
 
 void LunRecordSet::AddEmpty(size_t count) {

@@ -31,7 +31,7 @@ class LunRecordSet {
   LunRecordSet& operator=(const LunRecordSet&) = delete;
 
   // Appends a record; pointers from Records() and Devices() change.
-  void Add(const LunSpec& spec, const std::string& device = "");
+  void Add(const LunSpec& wanted, const std::string& device = "");
   void Add(const std::string& serial, const std::string& volume_name = "");
   // |count| zeroed records, as VSS passes target records.
   void AddEmpty(size_t count);
@@ -47,9 +47,9 @@ class LunRecordSet {
   std::vector<VSS_PWSZ> devices_;
 };
 
-// A record made from |spec| with task memory; release it with
+// A record made from |wanted| with task memory; release it with
 // ReleaseLunRecord (which also frees what a provider put into it).
-VDS_LUN_INFORMATION MakeLunRecord(const LunSpec& spec);
+VDS_LUN_INFORMATION MakeLunRecord(const LunSpec& wanted);
 void ReleaseLunRecord(VDS_LUN_INFORMATION& lun);
 
 // The text of identifier |index| (its bytes, without a trailing NUL).

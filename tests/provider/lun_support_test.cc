@@ -160,11 +160,11 @@ TEST_F(LunSupportTest, AnArrayFailureDuringTheLookupIsAVetoWithItsEvent) {
 }
 
 TEST_F(LunSupportTest, FillInLunInfoDumpsAKovaLunAndLeavesTheRecordAsItWas) {
-  LunSpec spec;
-  spec.serial = SerialOf("db01");
-  spec.volume_name = "db01";
-  spec.with_interconnect = true;
-  LunRecordSet luns({spec});
+  LunSpec wanted;
+  wanted.serial = SerialOf("db01");
+  wanted.volume_name = "db01";
+  wanted.with_interconnect = true;
+  LunRecordSet luns({wanted});
   const std::string before = FormatLunInformation("x", luns[0]);
   const char* vendor = luns[0].m_szVendorId;
   BOOL supported = FALSE;

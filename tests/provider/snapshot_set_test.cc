@@ -257,12 +257,12 @@ TEST_F(SnapshotSetTest, ALunNoArrayHoldsVetoesTheSetAndReleasesTheLog) {
 
 TEST_F(SnapshotSetTest, ARecordWithoutIdentifiersIsAnInvalidArgument) {
   ProviderRef provider;
-  LunSpec spec;
-  spec.serial = SerialOf("db02");
-  spec.with_identifier_list = false;
+  LunSpec wanted;
+  wanted.serial = SerialOf("db02");
+  wanted.with_identifier_list = false;
   LunRecordSet luns;
   luns.Add(SerialOf("db01"), "db01");
-  luns.Add(spec);
+  luns.Add(wanted);
   EXPECT_EQ(E_INVALIDARG, Begin(provider, TestGuid(1), luns));
   EXPECT_EQ(VSS_SS_UNKNOWN, provider->CurrentState());
   EXPECT_EQ(1u, LogCount("EXITING: CKovaVssProvider::BeginPrepareSnapshot(80070057). VDS Lun Info "

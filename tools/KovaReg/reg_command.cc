@@ -53,8 +53,8 @@ ParseResult Help(Operation operation) {
 
 template <size_t N>
 const SwitchSpec* FindSwitch(const SwitchSpec (&table)[N], const std::string& name) {
-  for (const SwitchSpec& spec : table) {
-    if (name == spec.name) return &spec;
+  for (const SwitchSpec& entry : table) {
+    if (name == entry.name) return &entry;
   }
   return nullptr;
 }
@@ -75,10 +75,10 @@ bool CollectSwitches(Operation operation, const std::vector<std::string>& args,
     const std::string& arg = args[i];
     if (arg.size() < 2 || (arg[0] != '/' && arg[0] != '-')) return false;
     const std::string name = Lower(arg.substr(1));
-    const SwitchSpec* spec = Lookup(operation, name);
-    if (!spec || switches->count(name)) return false;
+    const SwitchSpec* entry = Lookup(operation, name);
+    if (!entry || switches->count(name)) return false;
     std::string argument;
-    if (spec->takes_argument) {
+    if (entry->takes_argument) {
       if (i + 1 >= args.size()) return false;
       argument = args[++i];
     }
