@@ -41,8 +41,18 @@ void RequireArray(const value& response) {
 
 }  // namespace
 
-KovaArray::KovaArray() {
+namespace {
+
+// The transport is a member, so the entry line must come from its
+// initialiser to precede the time-out read.
+int32_t EnterAndReadTimeout() {
   Logger::Write(LOG_DEBUG, kTag, "Entering: KovaArray::KovaArray()");
+  return KovaREST::GetRESTTimeOutFromRegistry();
+}
+
+}  // namespace
+
+KovaArray::KovaArray() : rest_(EnterAndReadTimeout()) {
   Logger::Write(LOG_DEBUG, kTag, "Leaving: KovaArray::KovaArray()");
 }
 

@@ -324,6 +324,17 @@ TEST_F(KovaArrayTest, BrokenAnswersGiveTheDocumentedErrors) {
   EXPECT_EQ(1u, log_.LinesContaining("Failed to get Array ID").size());
 }
 
+TEST_F(KovaArrayTest, ConstructionReadsTheTimeOutBetweenItsEntryAndExitLines) {
+  KovaArray array;
+  const std::string text = log_.Contents();
+  const size_t entering = text.rfind("Entering: KovaArray::KovaArray()");
+  const size_t timeout = text.rfind("EXITING: KovaREST::GetRESTTimeOutFromRegistry() Rest Timeout=10");
+  const size_t leaving = text.rfind("Leaving: KovaArray::KovaArray()");
+  ASSERT_NE(std::string::npos, timeout);
+  EXPECT_LT(entering, timeout);
+  EXPECT_LT(timeout, leaving);
+}
+
 TEST_F(KovaArrayTest, DestroyingAnArrayClosesItsSession) {
   auto array = Ready();
   array.reset();
