@@ -30,26 +30,11 @@ void SetMachineRegistry(std::shared_ptr<Registry> registry) {
 }
 
 std::vector<uint8_t> EncodeRegistryString(const std::string& utf8) {
-  const std::u16string wide = Utf8ToUtf16(utf8);
-  std::vector<uint8_t> bytes;
-  bytes.reserve(wide.size() * 2 + 2);
-  for (char16_t c : wide) {
-    bytes.push_back(static_cast<uint8_t>(c & 0xFF));
-    bytes.push_back(static_cast<uint8_t>(c >> 8));
-  }
-  bytes.push_back(0);
-  bytes.push_back(0);
-  return bytes;
+  return Utf16LeWithTerminator(Utf8ToUtf16(utf8));
 }
 
 std::string DecodeRegistryString(const uint8_t* data, uint32_t size) {
-  std::u16string wide;
-  for (uint32_t i = 0; i + 1 < size; i += 2) {
-    const char16_t c = static_cast<char16_t>(data[i] | (data[i + 1] << 8));
-    if (c == 0) break;
-    wide += c;
-  }
-  return Utf16ToUtf8(wide);
+  return Utf16ToUtf8(Utf16LeUntilTerminator(data, size));
 }
 
 bool ReadStringValue(RegistryKey& key, const std::string& name,

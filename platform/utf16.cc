@@ -70,6 +70,29 @@ std::string Utf16ToUtf8(const std::u16string& utf16) {
   return out;
 }
 
+std::vector<uint8_t> Utf16LeWithTerminator(const std::u16string& units) {
+  std::vector<uint8_t> bytes;
+  bytes.reserve(units.size() * 2 + 2);
+  for (char16_t unit : units) {
+    bytes.push_back(static_cast<uint8_t>(unit & 0xFF));
+    bytes.push_back(static_cast<uint8_t>(unit >> 8));
+  }
+  bytes.push_back(0);
+  bytes.push_back(0);
+  return bytes;
+}
+
+std::u16string Utf16LeUntilTerminator(const uint8_t* bytes, size_t size) {
+  std::u16string units;
+  units.reserve(size / 2);
+  for (size_t i = 0; i + 1 < size; i += 2) {
+    const char16_t unit = static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8));
+    if (unit == 0) break;
+    units.push_back(unit);
+  }
+  return units;
+}
+
 void AppendUtf8(char32_t cp, std::string* out) {
   if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = kReplacement;
   if (cp < 0x80) {

@@ -37,14 +37,7 @@ void Scrub(Text* text) {
 
 bool ProtectApiToken(const utility::string_t& token, std::vector<uint8_t>* blob) {
   std::u16string units = CodeUnits(token);
-  std::vector<uint8_t> clear;
-  clear.reserve(units.size() * 2 + 2);
-  for (char16_t unit : units) {
-    clear.push_back(static_cast<uint8_t>(unit & 0xFF));
-    clear.push_back(static_cast<uint8_t>(unit >> 8));
-  }
-  clear.push_back(0);
-  clear.push_back(0);
+  std::vector<uint8_t> clear = platform::Utf16LeWithTerminator(units);
   const bool ok = platform::ProtectData(clear, blob);
   Scrub(&units);
   Scrub(&clear);
@@ -54,13 +47,7 @@ bool ProtectApiToken(const utility::string_t& token, std::vector<uint8_t>* blob)
 bool UnprotectApiToken(const std::vector<uint8_t>& blob, utility::string_t* token) {
   std::vector<uint8_t> clear;
   if (!platform::UnprotectData(blob, &clear)) return false;
-  std::u16string units;
-  units.reserve(clear.size() / 2);
-  for (size_t i = 0; i + 1 < clear.size(); i += 2) {
-    const char16_t unit = static_cast<char16_t>(clear[i] | (clear[i + 1] << 8));
-    if (unit == 0) break;
-    units.push_back(unit);
-  }
+  std::u16string units = platform::Utf16LeUntilTerminator(clear.data(), clear.size());
   // Written straight into |token|: a temporary moved in would leave a copy
   // of a short token in its inline buffer.
   Scrub(token);

@@ -62,6 +62,13 @@ class Logger {
     WriteMessage(level, tag, message);
   }
 
+  // Whether a line of |level| would be written now; lets callers skip
+  // building costly arguments for lines that are filtered out.
+  static bool Writes(int level) {
+    std::lock_guard<std::recursive_mutex> hold(Lock());
+    return Accepts(level);
+  }
+
   // Writes deferred lines still held, the end banner, and closes the file.
   // Nothing is written afterwards until the next Open.
   static void Close();

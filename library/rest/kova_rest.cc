@@ -86,7 +86,9 @@ pplx::task<void> KovaREST::Request(const utility::string_t& base_uri,
     const std::string text = utility::conversions::to_utf8string(body->serialize());
     request.set_body(std::vector<unsigned char>(text.begin(), text.end()));
     request.headers().set_content_type(U("application/json"));
-    Logger::Write(LOG_TRACE, kTag, "Json Request body: %ls", MaskSecrets(*body));
+    if (Logger::Writes(LOG_TRACE)) {
+      Logger::Write(LOG_TRACE, kTag, "Json Request body: %ls", MaskSecrets(*body));
+    }
   }
   if (!cookie.empty()) request.headers().add(U("cookie"), cookie);
 
@@ -105,7 +107,9 @@ pplx::task<void> KovaREST::Request(const utility::string_t& base_uri,
             const auto set_cookie = headers.find(U("set-cookie"));
             if (set_cookie != headers.end()) cookie = set_cookie->second;
             Logger::Write(LOG_DEBUG, kTag, "Status Code: %ls", std::to_string(status));
-            Logger::Write(LOG_TRACE, kTag, "Json Response: %ls", MaskSecrets(response));
+            if (Logger::Writes(LOG_TRACE)) {
+              Logger::Write(LOG_TRACE, kTag, "Json Response: %ls", MaskSecrets(response));
+            }
             if (status == 450) {
               Logger::Write(LOG_DEBUG, kTag,
                             "Status Code: %ls: REST API version (%ls) not supported by array",
@@ -157,18 +161,27 @@ void KovaREST::RequestSync(const utility::string_t& path, int method, const valu
   }
 }
 
+utility::string_t KovaREST::SessionPath(const utility::string_t& rest_version) {
+  return U("/api/") + rest_version + U("/auth/session");
+}
+
+value KovaREST::SessionRequestBody(const utility::string_t& api_token) {
+  value body = value::object();
+  body[U("api_token")] = value::string(api_token);
+  return body;
+}
+
 void KovaREST::RenewSession() {
   Logger::Write(LOG_INFO, kTag, "No session or session expired, will try to renew session");
   if (api_token_.empty()) {
     throw KovaStorage::KovaRestException(
         "API token not defined, REST library not initialized properly");
   }
-  value body = value::object();
-  body[U("api_token")] = value::string(api_token_);
+  const value body = SessionRequestBody(api_token_);
   uint16_t status = kNoResponse;
   value response;
-  if (!RequestAndWait(base_uri_, U("/api/") + rest_version_ + U("/auth/session"), kPost, &body,
-                      status, response, cookie_)) {
+  if (!RequestAndWait(base_uri_, SessionPath(rest_version_), kPost, &body, status, response,
+                      cookie_)) {
     throw KovaStorage::KovaRestException("Failed to send request.");
   }
   if (status != 200) {

@@ -83,6 +83,9 @@ class KovaREST {
 
  private:
   void RenewSession();
+  // The session request: POST to SessionPath with SessionRequestBody.
+  static utility::string_t SessionPath(const utility::string_t& rest_version);
+  static web::json::value SessionRequestBody(const utility::string_t& api_token);
 
   utility::string_t base_uri_;
   utility::string_t api_token_;

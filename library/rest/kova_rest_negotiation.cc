@@ -12,10 +12,6 @@ constexpr char kRestTag[] = "Kova.Rest";
 constexpr char kTag[] = "Kova.REST";
 constexpr char kLibraryTag[] = "Kova.RestLibrary";
 
-utility::string_t SessionPath(const utility::string_t& rest_version) {
-  return U("/api/") + rest_version + U("/auth/session");
-}
-
 }  // namespace
 
 utility::string_t KovaREST::GetRESTVersionFromArray(const utility::string_t& url) const {
@@ -90,8 +86,7 @@ bool KovaREST::VerifyAPIToken(const utility::string_t& base_uri,
                               const utility::string_t& api_token) const {
   Logger::Write(LOG_DEBUG, kTag, "ENTERING: VerifyAPIToken()");
   const utility::string_t path = SessionPath(rest_version);
-  value body = value::object();
-  body[U("api_token")] = value::string(api_token);
+  const value body = SessionRequestBody(api_token);
   uint16_t status = 0;
   value response;
   utility::string_t cookie;
