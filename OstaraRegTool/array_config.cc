@@ -3,11 +3,7 @@
 #include <utility>
 
 #include "platform/data_protection.h"
-
-void ScrubText(utility::string_t* text) {
-  platform::SecureZero(&(*text)[0], text->size() * sizeof(utility::char_t));
-  text->clear();
-}
+#include "platform/secure_zero.h"
 
 ArrayConfig& ArrayConfig::operator=(ArrayConfig other) noexcept {
   name.swap(other.name);
@@ -19,4 +15,4 @@ ArrayConfig& ArrayConfig::operator=(ArrayConfig other) noexcept {
   return *this;
 }
 
-ArrayConfig::~ArrayConfig() { ScrubText(&apiToken); }
+ArrayConfig::~ArrayConfig() { platform::SecureWipe(&apiToken); }

@@ -25,6 +25,3 @@ struct ArrayConfig {
 };
 
 using ArrayConfigList = std::vector<ArrayConfig>;
-
-// Overwrites the characters of |text| with zeros and empties it.
-void ScrubText(utility::string_t* text);

@@ -10,6 +10,7 @@
 #include "OstaraRegTool/result_codes.h"
 #include "OstaraRegTool/tool_log_tags.h"
 #include "library/log/logger.h"
+#include "library/text/text_conversion.h"
 
 uint32_t GetArrayConfig(const utility::string_t& name, ArrayConfig& config, bool check_status) {
   Logger::Write(LOG_DEBUG, kImplementationTag, "ENTERING: GetArrayConfig(%ls)", name);
@@ -39,7 +40,7 @@ uint32_t GetArrayConfigInfo(ArrayConfigList& list, const utility::string_t& filt
         result = RC_READ_VALUE_FAILED;
         continue;
       }
-      const utility::string_t name = utility::conversions::to_string_t(enumerated);
+      const utility::string_t name = kova::TextOfUtf8(enumerated);
       if (Utf16Length(name) > kMaxSubkeyNameLength) {
         result = RC_READ_VALUE_FAILED;
         continue;

@@ -4,6 +4,7 @@
 #include "OstaraRegTool/tool_facilities.h"
 #include "OstaraRegTool/tool_log_tags.h"
 #include "library/log/logger.h"
+#include "library/text/text_conversion.h"
 
 namespace {
 
@@ -48,7 +49,7 @@ int SendOneEcho(platform::IcmpEcho& echo, uint32_t address) {
 }  // namespace
 
 std::string EchoHostFromUrl(const utility::string_t& url) {
-  std::string host = utility::conversions::to_utf8string(url);
+  std::string host = kova::Utf8OfText(url);
   const std::string scheme = "https://";
   for (size_t at = host.find(scheme); at != std::string::npos; at = host.find(scheme, at)) {
     host.erase(at, scheme.size());

@@ -7,7 +7,9 @@
 #include "library/config/token_protection.h"
 #include "library/log/logger.h"
 #include "library/registry_layout.h"
+#include "library/text/text_conversion.h"
 #include "platform/data_protection.h"
+#include "platform/secure_zero.h"
 
 namespace {
 
@@ -67,7 +69,7 @@ uint32_t ReadApiToken(platform::RegistryKey& key, utility::string_t& token) {
   blob.resize(size);
   utility::string_t clear;
   if (UnprotectApiToken(blob, &clear)) token.swap(clear);
-  ScrubText(&clear);
+  platform::SecureWipe(&clear);
   return RC_SUCCESS;
 }
 
@@ -88,7 +90,7 @@ uint32_t GetKovaArrayNames(std::vector<utility::string_t>& names) {
     for (uint32_t index = 0; index < count; ++index) {
       std::string name;
       if (key->EnumSubKey(index, &name) != platform::RegistryStatus::kOk) break;
-      const utility::string_t wide = utility::conversions::to_string_t(name);
+      const utility::string_t wide = kova::TextOfUtf8(name);
       if (Utf16Length(wide) > kMaxSubkeyNameLength) continue;
       names.push_back(wide);
       result = RC_SUCCESS;
@@ -126,7 +128,7 @@ uint32_t CreateArrayConfig(const ArrayConfig& config) {
 uint32_t ReadArrayConfig(const utility::string_t& name, ArrayConfig& config) {
   config.name = name;
   config.compatible = config.online = config.authenticated = U("no");
-  ScrubText(&config.apiToken);
+  platform::SecureWipe(&config.apiToken);
   RegistryKeyPtr key;
   if (!IsUsableArrayName(name) || OpenArrayKey(name, &key) != platform::RegistryStatus::kOk) {
     return RC_KEY_NOT_FOUND;

@@ -7,6 +7,7 @@
 #include "OstaraRegTool/tool_facilities.h"
 #include "OstaraRegTool/tool_log_tags.h"
 #include "library/log/logger.h"
+#include "library/text/text_conversion.h"
 
 namespace {
 
@@ -17,7 +18,7 @@ constexpr size_t kAuthenticatedWidth = 15;
 constexpr size_t kNameWidth = 26;
 
 std::string Column(const utility::string_t& text, size_t width) {
-  return utility::conversions::to_utf8string(PadColumn(text, width));
+  return kova::Utf8OfText(PadColumn(text, width));
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "OstaraRegTool/tool_facilities.h"
 #include "OstaraRegTool/tool_log_tags.h"
 #include "library/log/logger.h"
+#include "platform/secure_zero.h"
 
 namespace {
 
@@ -29,7 +30,7 @@ void AddArray(const utility::string_t& url_argument, const utility::string_t& us
       PrintRestartHint();
     }
   }
-  ScrubText(&password);
+  platform::SecureWipe(&password);
 }
 
 }  // namespace

@@ -10,7 +10,8 @@
 #include "OstaraRegTool/tool_facilities.h"
 #include "OstaraRegTool/tool_log_tags.h"
 #include "library/log/logger.h"
-#include "library/rest/text_conversion.h"
+#include "library/text/leading_integer.h"
+#include "library/text/text_conversion.h"
 
 namespace {
 

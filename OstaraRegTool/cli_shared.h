@@ -6,9 +6,11 @@
 
 #include <string>
 
+#include "library/text/text_conversion.h"
+
 // Wide text as the console stream takes it.
 inline std::string ConsoleText(const utility::string_t& text) {
-  return utility::conversions::to_utf8string(text);
+  return kova::Utf8OfText(text);
 }
 
 // Prints the reason and returns false when |name| cannot name an array:

@@ -1,4 +1,5 @@
 #include "OstaraRegTool/command_line.h"
+#include "library/text/text_conversion.h"
 
 #include <cpprest/asyncrt_utils.h>
 #include <regex>
@@ -26,7 +27,7 @@ utility::string_t JoinCommandLine(const CommandArgs& args) {
 
 bool MatchesPattern(const utility::string_t& line, const char* pattern) {
   if (line.size() > kMaxPatternLineLength) return false;
-  const std::basic_regex<utility::char_t> expression(utility::conversions::to_string_t(pattern),
+  const std::basic_regex<utility::char_t> expression(kova::TextOfUtf8(pattern),
                                                       std::regex_constants::ECMAScript);
   return std::regex_search(line, expression);
 }

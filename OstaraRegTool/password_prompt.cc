@@ -8,6 +8,7 @@
 #include "OstaraRegTool/tool_facilities.h"
 #include "OstaraRegTool/tool_log_tags.h"
 #include "library/log/logger.h"
+#include "library/text/text_conversion.h"
 #include "platform/data_protection.h"
 
 namespace {
@@ -34,7 +35,7 @@ void ReadHidden(platform::HiddenConsoleInput& input, std::string* typed) {
       out << "*" << std::flush;
     }
   }
-  platform::SecureZero(&c[0], c.size());
+  platform::SecureWipe(&c);
 }
 
 }  // namespace
@@ -50,7 +51,7 @@ utility::string_t GetPassword() {
   input.reset();  // echo back on before anything else is printed
   ToolOut() << std::endl;
   Logger::Write(LOG_DEBUG, kImplementationTag, "Password Entered: hidden, Exiting: GetPassword()");
-  utility::string_t password = utility::conversions::to_string_t(typed);
-  platform::SecureZero(&typed[0], typed.size());
+  utility::string_t password = kova::TextOfUtf8(typed);
+  platform::SecureWipe(&typed);
   return password;
 }

@@ -5,6 +5,7 @@
 #include "OstaraRegTool/tool_log_tags.h"
 #include "library/log/logger.h"
 #include "library/registry_layout.h"
+#include "library/text/text_conversion.h"
 #include "platform/utf16.h"
 
 namespace {
@@ -21,7 +22,7 @@ bool IsUsableArrayName(const utility::string_t& name) {
 }
 
 std::string ArrayKeyPath(const utility::string_t& name) {
-  return kova::kProviderRootKey + utility::conversions::to_utf8string(name);
+  return kova::kProviderRootKey + kova::Utf8OfText(name);
 }
 
 platform::RegistryStatus OpenProviderKey(RegistryKeyPtr* key) {
@@ -38,7 +39,7 @@ uint32_t SetValue(platform::RegistryKey& key, const std::string& name,
                   const utility::string_t* text) {
   if (!text) return RC_SUCCESS;
   Logger::Write(LOG_DEBUG, kImplementationTag, "ENTERING: SetValue() %ls = %ls", name, *text);
-  if (platform::WriteStringValue(key, name, utility::conversions::to_utf8string(*text)) !=
+  if (platform::WriteStringValue(key, name, kova::Utf8OfText(*text)) !=
       platform::RegistryStatus::kOk) {
     return RC_SET_VALUE_FAILED;
   }
@@ -49,7 +50,7 @@ uint32_t SetValue(platform::RegistryKey& key, const std::string& name,
 uint32_t GetValue(platform::RegistryKey& key, const std::string& name, utility::string_t* text) {
   std::string utf8;
   if (!platform::ReadStringValue(key, name, kValueBufferBytes, &utf8)) return RC_READ_VALUE_FAILED;
-  *text = utility::conversions::to_string_t(utf8);
+  *text = kova::TextOfUtf8(utf8);
   return RC_SUCCESS;
 }
 

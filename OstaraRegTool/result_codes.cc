@@ -5,6 +5,7 @@
 
 #include "OstaraRegTool/tool_log_tags.h"
 #include "library/log/logger.h"
+#include "library/text/text_conversion.h"
 
 namespace {
 
@@ -44,5 +45,5 @@ const char* MessageFor(uint32_t code) {
 utility::string_t GetErrorMsg(uint32_t code) {
   Logger::Write(LOG_DEBUG, kImplementationTag, "ENTERING: GetErrorMsg() with ReturnCode: %hs",
                 std::to_string(code));
-  return utility::conversions::to_string_t(MessageFor(code));
+  return kova::TextOfUtf8(MessageFor(code));
 }

@@ -5,6 +5,7 @@
 #include "OstaraRegTool/tool_log_tags.h"
 #include "library/log/logger.h"
 #include "library/registry_layout.h"
+#include "library/text/text_conversion.h"
 
 namespace {
 
@@ -39,7 +40,7 @@ uint32_t CreateDefaultConfig() {
     if (ValueExists(*key, value.name, &failed)) continue;
     // A store that cannot answer might hold the value: never overwrite it.
     if (failed) return RC_REGISTRY_CONFIG_FAILED;
-    const utility::string_t text = utility::conversions::to_string_t(value.text);
+    const utility::string_t text = kova::TextOfUtf8(value.text);
     const uint32_t code = SetValue(*key, value.name, &text);
     if (code != RC_SUCCESS) return code;
   }

@@ -19,6 +19,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/secure_zero.h"
+
 namespace platform {
 
 // False when the machine key cannot be read or created, or encryption fails.
@@ -26,8 +28,5 @@ bool ProtectData(const std::vector<uint8_t>& clear, std::vector<uint8_t>* blob);
 
 // False, with |clear| untouched, when |blob| cannot be authenticated.
 bool UnprotectData(const std::vector<uint8_t>& blob, std::vector<uint8_t>* clear);
-
-// Overwrites |size| bytes at |data| with zeros in a way the compiler keeps.
-void SecureZero(void* data, size_t size);
 
 }  // namespace platform

@@ -60,10 +60,6 @@ bool Transform(EVP_CIPHER_CTX* ctx, const uint8_t* in, size_t size, uint8_t* out
 
 }  // namespace
 
-void SecureZero(void* data, size_t size) {
-  if (data && size) OPENSSL_cleanse(data, size);
-}
-
 bool ProtectData(const std::vector<uint8_t>& clear, std::vector<uint8_t>* blob) {
   if (clear.size() > (1u << 30)) return false;
   ScopedKey key;

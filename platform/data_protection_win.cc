@@ -26,10 +26,6 @@ DATA_BLOB InputBlob(const std::vector<uint8_t>& bytes) {
 
 }  // namespace
 
-void SecureZero(void* data, size_t size) {
-  if (data && size) SecureZeroMemory(data, size);
-}
-
 bool ProtectData(const std::vector<uint8_t>& clear, std::vector<uint8_t>* blob) {
   DATA_BLOB in = InputBlob(clear);
   DATA_BLOB out = {};

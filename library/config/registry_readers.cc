@@ -6,15 +6,17 @@
 #include <string>
 
 #include "library/config/token_protection.h"
+#include "library/log/log_tags.h"
 #include "library/log/logger.h"
 #include "library/registry_layout.h"
+#include "library/text/text_conversion.h"
 #include "platform/data_protection.h"
 #include "platform/registry.h"
 
 namespace Utilities {
 namespace {
 
-constexpr char kTag[] = "Kova.VssProvider";
+constexpr const char* kTag = kProviderLogTag;
 // Reader buffers, as the store's format fixes them.
 constexpr uint32_t kMaxSubKeyChars = 255;  // a 256-character buffer
 constexpr uint32_t kUrlBufferBytes = 4168;
@@ -51,7 +53,7 @@ void EnumerateArrays(platform::RegistryKey& root, uint32_t count,
       Logger::Write(LOG_ERROR, kTag, "Error enumerating registry keys");
       return;
     }
-    arrays.push_back(utility::conversions::to_string_t(name));
+    arrays.push_back(kova::TextOfUtf8(name));
   }
 }
 
@@ -113,12 +115,12 @@ void GetLumenstacks(std::vector<utility::string_t>& arrays) {
 void GetLumenstackCredentials(const utility::string_t& array_name, utility::string_t& url,
                               utility::string_t& api_token) {
   Logger::Write(LOG_DEBUG, kTag, "ENTERING: Utilities::GetLumenstackCredentials()");
-  const std::string name = utility::conversions::to_utf8string(array_name);
+  const std::string name = kova::Utf8OfText(array_name);
   if (auto key = OpenKey(std::string(kova::kProviderRootKey) + name)) {
     ReadApiToken(*key, api_token);
     std::string text;
     if (platform::ReadStringValue(*key, kova::kValueUrl, kUrlBufferBytes, &text) && !text.empty()) {
-      url = utility::conversions::to_string_t(text);
+      url = kova::TextOfUtf8(text);
     }
     Logger::Write(LOG_INFO, kTag, "Retrieved Key and URL(%ls) for array \"%ls\"", url, array_name);
   } else {
@@ -134,7 +136,7 @@ utility::string_t GetRestAPIVersion() {
   if (auto root = OpenKey(kova::kProviderRootKey)) {
     if (platform::ReadStringValue(*root, kova::kValueRestVersion, kRestVersionBufferBytes, &text) &&
         !text.empty()) {
-      version = utility::conversions::to_string_t(text);
+      version = kova::TextOfUtf8(text);
     }
   }
   Logger::Write(LOG_DEBUG, kTag, "EXITING: Utilities::GetRestAPIVersion()");

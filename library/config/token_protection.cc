@@ -3,14 +3,10 @@
 #include <string>
 
 #include "platform/data_protection.h"
+#include "platform/secure_zero.h"
 #include "platform/utf16.h"
 
 namespace {
-
-template <typename Text>
-void Scrub(Text* text) {
-  platform::SecureZero(text->data(), text->size() * sizeof(*text->data()));
-}
 
 // The token's UTF-16 code units. With UTF-8 text no buffer is reallocated
 // on the way (UTF-16 never needs more units than UTF-8 has bytes), so no
@@ -39,8 +35,8 @@ bool ProtectApiToken(const utility::string_t& token, std::vector<uint8_t>* blob)
   std::u16string units = CodeUnits(token);
   std::vector<uint8_t> clear = platform::Utf16LeWithTerminator(units);
   const bool ok = platform::ProtectData(clear, blob);
-  Scrub(&units);
-  Scrub(&clear);
+  platform::SecureWipe(&units);
+  platform::SecureWipe(&clear);
   return ok;
 }
 
@@ -50,10 +46,9 @@ bool UnprotectApiToken(const std::vector<uint8_t>& blob, utility::string_t* toke
   std::u16string units = platform::Utf16LeUntilTerminator(clear.data(), clear.size());
   // Written straight into |token|: a temporary moved in would leave a copy
   // of a short token in its inline buffer.
-  Scrub(token);
-  token->clear();
+  platform::SecureWipe(token);
   FromCodeUnits(units, token);
-  Scrub(&units);
-  Scrub(&clear);
+  platform::SecureWipe(&units);
+  platform::SecureWipe(&clear);
   return true;
 }

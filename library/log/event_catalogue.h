@@ -11,9 +11,9 @@
 
 inline constexpr char kEventSourceName[] = "KovaProvider";
 
-inline constexpr int kEventTypeError = platform::kEventTypeError;              // 1
-inline constexpr int kEventTypeWarning = platform::kEventTypeWarning;          // 2
-inline constexpr int kEventTypeInformation = platform::kEventTypeInformation;  // 4
+using platform::kEventTypeError;        // 1
+using platform::kEventTypeWarning;      // 2
+using platform::kEventTypeInformation;  // 4
 
 inline constexpr int kCategoryUserError = 1;        // "User Error"
 inline constexpr int kCategoryUserInformation = 2;  // "User Information"

@@ -7,6 +7,7 @@
 #include "library/log/event_messages.h"
 #include "library/log/log_line.h"
 #include "library/log/log_rotation.h"
+#include "library/log/log_tags.h"
 #include "library/version.h"
 #include "platform/app_data_folder.h"
 #include "platform/event_log.h"
@@ -18,8 +19,6 @@
 
 namespace {
 
-constexpr char kLoggerTag[] = "Kova.Logger";
-constexpr char kEventTag[] = "Kova.KovaProvider";
 constexpr char kLogFolderName[] = "KovaStorage";
 
 struct LoggerState {
@@ -158,7 +157,7 @@ void ReportLogEvent(int category, int type, uint32_t event_id, const std::string
   const platform::EventLog::Source source = event_log.Register(kEventSourceName);
   std::lock_guard<std::recursive_mutex> hold(Logger::Lock());
   if (!source) {
-    Logger::Write(LOG_DEBUG, kEventTag, "LogEvent: RegisterEventSource FAILED!");
+    Logger::Write(LOG_DEBUG, kEventReportTag, "LogEvent: RegisterEventSource FAILED!");
     return;
   }
   platform::EventReport report;
@@ -169,7 +168,7 @@ void ReportLogEvent(int category, int type, uint32_t event_id, const std::string
   report.text = FlattenEventMessage(RenderEventMessage(event_id, message));
   event_log.Report(source, report);
   event_log.Deregister(source);
-  Logger::Write(LOG_DEBUG, kEventTag, "LogEvent: Code=%d, msgCat=%d, msgCode=%d, Msg=%ls", type,
+  Logger::Write(LOG_DEBUG, kEventReportTag, "LogEvent: Code=%d, msgCat=%d, msgCode=%d, Msg=%ls", type,
                 category, event_id, message);
 }
 

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "library/log/utf8_text.h"
+#include "library/text/text_conversion.h"
 #include "platform/utf16.h"
 
 // ---- FormatArg -------------------------------------------------------------
@@ -42,7 +42,7 @@ std::string FormatArg::Text() const {
   }
   if (kind_ == Kind::kWideString) {
     if (!wide_) return length_ == kUnknownLength ? "(null)" : "";
-    return WideToUtf8(wide_, length_ == kUnknownLength ? std::wcslen(wide_) : length_);
+    return kova::WideToUtf8(wide_, length_ == kUnknownLength ? std::wcslen(wide_) : length_);
   }
   return std::string();
 }
@@ -376,6 +376,6 @@ std::string FormatPrintf(const char* format, const FormatArg* args, size_t count
 
 std::string FormatPrintf(const wchar_t* format, const FormatArg* args, size_t count) {
   if (!format) return std::string();
-  const std::string narrow = WideToUtf8(format, std::wcslen(format));
+  const std::string narrow = kova::WideToUtf8(format, std::wcslen(format));
   return Formatter(args, count).Run(narrow.c_str());
 }

@@ -5,20 +5,21 @@
 #include <iterator>
 #include <stdexcept>
 
+#include "library/log/log_tags.h"
 #include "library/log/logger.h"
-#include "library/rest/text_conversion.h"
+#include "library/text/text_conversion.h"
 
 using KovaStorage::KovaRestException;
 using web::json::value;
 
 namespace {
 
-constexpr char kTag[] = "Kova.RestLibrary";
+constexpr const char* kTag = kRestLibraryTag;
 constexpr uint16_t kStatusOk = 200;
 constexpr uint16_t kStatusNotAcceptable = 406;
 
 value StringValue(const std::string& narrow) {
-  return value::string(utility::conversions::to_string_t(narrow));
+  return value::string(kova::TextOfUtf8(narrow));
 }
 
 const char* Kind(bool snapshot) { return snapshot ? "Snapshot" : "Volume"; }
@@ -92,18 +93,17 @@ void KovaArray::Initialize(const utility::string_t& name, const utility::string_
 }
 
 void KovaArray::DestroySession() noexcept {
-  constexpr char kSessionTag[] = "Kova.DestroySession";
   try {
-    Logger::Write(LOG_DEBUG, kSessionTag, "ENTERING : KovaArray::DestroySession()");
+    Logger::Write(LOG_DEBUG, kDestroySessionTag, "ENTERING : KovaArray::DestroySession()");
     uint16_t status = 0;
     value response;
     rest_.RequestSync(Path("/auth/session"), KovaREST::kDelete, nullptr, status, response);
-    if (status != kStatusOk) Logger::Write(LOG_ERROR, kSessionTag, "DestroySession failed");
+    if (status != kStatusOk) Logger::Write(LOG_ERROR, kDestroySessionTag, "DestroySession failed");
   } catch (const std::exception& e) {
-    Logger::Write(LOG_ERROR, kSessionTag, "KovaArray::DestroySession() failed with %hs",
+    Logger::Write(LOG_ERROR, kDestroySessionTag, "KovaArray::DestroySession() failed with %hs",
                   e.what());
   }
-  Logger::Write(LOG_INFO, kSessionTag, "EXITING : KovaArray::DestroySession()");
+  Logger::Write(LOG_INFO, kDestroySessionTag, "EXITING : KovaArray::DestroySession()");
 }
 
 bool KovaArray::DoesVolumeBelongToArray(const std::string& serial) const {
@@ -437,7 +437,7 @@ std::string KovaArray::MakeVolumeCopyName(const std::string& text) { return "VSS
 
 utility::string_t KovaArray::GetComaptibleRestVersion(const utility::string_t& supported,
                                                       const utility::string_t& array_versions) {
-  Logger::Write(LOG_DEBUG, "Kova.REST", "ENTERING: KovaArray::GetComaptibleRestVersion");
+  Logger::Write(LOG_DEBUG, kRestTag, "ENTERING: KovaArray::GetComaptibleRestVersion");
   // Tokens are kept as they are, blanks included; only a trailing empty
   // token is dropped.
   size_t start = 0;
@@ -445,7 +445,7 @@ utility::string_t KovaArray::GetComaptibleRestVersion(const utility::string_t& s
     size_t comma = array_versions.find(U(','), start);
     if (comma == utility::string_t::npos) comma = array_versions.size();
     if (array_versions.compare(start, comma - start, supported) == 0) {
-      Logger::Write(LOG_INFO, "Kova.REST",
+      Logger::Write(LOG_INFO, kRestTag,
                     "EXITING: KovaArray::GetComaptibleRestVersion. Array version(%ls) is "
                     "compatible with supported version(%ls).",
                     array_versions, supported);
@@ -453,7 +453,7 @@ utility::string_t KovaArray::GetComaptibleRestVersion(const utility::string_t& s
     }
     start = comma + 1;
   }
-  Logger::Write(LOG_ERROR, "Kova.REST",
+  Logger::Write(LOG_ERROR, kRestTag,
                 "EXITING: KovaArray::GetComaptibleRestVersion. Array version(%ls) is "
                 "incompatible with supported version(%ls).",
                 array_versions, supported);

@@ -1,10 +1,11 @@
 #include "library/rest/kova_library.h"
 
+#include "library/log/log_tags.h"
 #include "library/log/logger.h"
 #include "library/rest/kova_array.h"
 
 namespace {
-constexpr char kTag[] = "Kova.RestLibrary";
+constexpr const char* kTag = kRestLibraryTag;
 }  // namespace
 
 KovaLibrary::KovaLibrary() : arrays_(std::make_unique<std::vector<KovaArray*>>()) {

@@ -6,9 +6,11 @@
 
 #include <mutex>
 
+#include "library/log/log_tags.h"
 #include "library/log/logger.h"
 #include "library/registry_layout.h"
-#include "library/rest/text_conversion.h"
+#include "library/text/leading_integer.h"
+#include "library/text/text_conversion.h"
 #include "library/version.h"
 #include "platform/os_version.h"
 #include "platform/registry.h"
@@ -18,7 +20,7 @@ using web::json::value;
 
 namespace {
 
-constexpr char kTag[] = "Kova.REST";
+constexpr const char* kTag = kRestTag;
 constexpr uint16_t kNoResponse = 408;
 constexpr int32_t kDefaultTimeoutSeconds = 10;
 constexpr uint32_t kTimeoutBufferBytes = 24;
@@ -83,7 +85,7 @@ pplx::task<void> KovaREST::Request(const utility::string_t& base_uri,
   if (body && (method == kPost || method == kDelete)) {
     // Sent as bytes: the library's set_body(json::value) reads its own
     // string buffer through a stream of another character type.
-    const std::string text = utility::conversions::to_utf8string(body->serialize());
+    const std::string text = kova::Utf8OfText(body->serialize());
     request.set_body(std::vector<unsigned char>(text.begin(), text.end()));
     request.headers().set_content_type(U("application/json"));
     if (Logger::Writes(LOG_TRACE)) {
@@ -205,7 +207,7 @@ int32_t KovaREST::GetRESTTimeOutFromRegistry() {
     std::string text;
     if (platform::ReadStringValue(*key, kova::kValueRestTimeout, kTimeoutBufferBytes, &text) &&
         !text.empty()) {
-      timeout = kova::ParseLeadingInteger(utility::conversions::to_string_t(text));
+      timeout = kova::ParseLeadingInteger(kova::TextOfUtf8(text));
     }
   }
   Logger::Write(LOG_DEBUG, kTag, "EXITING: KovaREST::GetRESTTimeOutFromRegistry() Rest Timeout=%d",

@@ -1,6 +1,6 @@
 #include "library/rest/kova_rest_exception.h"
 
-#include "library/rest/text_conversion.h"
+#include "library/text/text_conversion.h"
 
 namespace KovaStorage {
 

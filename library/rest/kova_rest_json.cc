@@ -5,14 +5,15 @@
 #include <stdexcept>
 
 #include "library/log/logger.h"
+#include "library/log/log_tags.h"
 #include "library/rest/kova_rest.h"
-#include "library/rest/text_conversion.h"
+#include "library/text/text_conversion.h"
 
 using web::json::value;
 
 namespace {
 
-constexpr char kTag[] = "Kova.REST";
+constexpr const char* kTag = kRestTag;
 
 const value* FindMemberDepthFirst(const value& object, const utility::string_t& key) {
   if (!object.is_object()) return nullptr;

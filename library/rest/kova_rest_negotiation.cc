@@ -1,30 +1,29 @@
 // Version negotiation and API tokens: requests made before, or without, a
 // configured session. Each uses a cookie of its own.
 #include "library/log/logger.h"
+#include "library/log/log_tags.h"
 #include "library/rest/kova_rest.h"
-#include "library/rest/text_conversion.h"
+#include "library/text/text_conversion.h"
 
 using web::json::value;
 
 namespace {
 
-constexpr char kRestTag[] = "Kova.Rest";
-constexpr char kTag[] = "Kova.REST";
-constexpr char kLibraryTag[] = "Kova.RestLibrary";
+constexpr const char* kTag = kRestTag;
 
 }  // namespace
 
 utility::string_t KovaREST::GetRESTVersionFromArray(const utility::string_t& url) const {
-  Logger::Write(LOG_DEBUG, kRestTag, "ENTERING: KovaREST::GetRESTVersionFromArray()");
+  Logger::Write(LOG_DEBUG, kRestVersionTag, "ENTERING: KovaREST::GetRESTVersionFromArray()");
   uint16_t status = 0;
   value response;
   utility::string_t cookie;
-  const std::string narrow_url = utility::conversions::to_utf8string(url);
+  const std::string narrow_url = kova::Utf8OfText(url);
   if (!RequestAndWait(url, U("/api/api_version"), kGet, nullptr, status, response, cookie)) {
     throw KovaStorage::KovaRestException("Failed to send request " + narrow_url);
   }
   if (status != 200) {
-    Logger::Write(LOG_ERROR, kLibraryTag, "Get REST Version failed");
+    Logger::Write(LOG_ERROR, kRestLibraryTag, "Get REST Version failed");
     throw KovaStorage::KovaRestException(status, response);
   }
   utility::string_t versions;
@@ -34,7 +33,7 @@ utility::string_t KovaREST::GetRESTVersionFromArray(const utility::string_t& url
   if (versions.empty()) throw KovaStorage::KovaRestException("REST API Version is NULL");
   versions = ReplaceAll(versions, U("["), U(""));
   if (!versions.empty()) versions = ReplaceAll(versions, U("]"), U(""));
-  Logger::Write(LOG_DEBUG, kRestTag,
+  Logger::Write(LOG_DEBUG, kRestVersionTag,
                 "EXITING: KovaREST::GetRESTVersionFromArray(). REST API Version: %hs", versions);
   return versions;
 }
@@ -106,7 +105,7 @@ bool KovaREST::VerifyAPIToken(const utility::string_t& base_uri,
                   "EXITING: VerifyAPIToken() Failed to send request for session deletion.");
     return true;
   }
-  if (status != 200) Logger::Write(LOG_ERROR, kLibraryTag, "Delete session failed");
+  if (status != 200) Logger::Write(LOG_ERROR, kRestLibraryTag, "Delete session failed");
   Logger::Write(LOG_DEBUG, kTag, "EXITING: VerifyAPIToken()");
   return true;
 }

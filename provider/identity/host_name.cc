@@ -1,12 +1,13 @@
 #include "provider/identity/host_name.h"
 
+#include "library/log/log_tags.h"
 #include "library/log/logger.h"
 #include "provider/identity/hyperv_guest_info.h"
 #include "provider/identity/prop_value.h"
 
 namespace {
 
-constexpr char kTag[] = "Kova.HostProvider";
+constexpr const char* kTag = kHostProviderTag;
 
 }  // namespace
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "platform/hyperv_guest_parameters.h"
-#include "provider/identity/identity_text.h"
+#include "library/text/text_conversion.h"
 
 bool HyperVGuestInfo::Load() {
   const std::unique_ptr<platform::HyperVGuestParameters> parameters =

@@ -2,14 +2,15 @@
 
 #include <algorithm>
 
+#include "library/log/log_tags.h"
 #include "library/log/logger.h"
 #include "platform/scsi_inquiry.h"
 #include "provider/identity/device_id_page.h"
-#include "provider/identity/identity_text.h"
+#include "library/text/text_conversion.h"
 
 namespace {
 
-constexpr char kTag[] = "Kova.VssProvider";
+constexpr const char* kTag = kProviderLogTag;
 
 HRESULT VolumeNameFromIdentifiers(const std::vector<kova::DeviceIdentifier>& identifiers,
                                   std::string& volume_name) {

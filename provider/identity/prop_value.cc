@@ -5,13 +5,14 @@
 #include <memory>
 #include <sstream>
 
+#include "library/log/log_tags.h"
 #include "library/log/logger.h"
 #include "platform/management_query.h"
-#include "provider/identity/identity_text.h"
+#include "library/text/text_conversion.h"
 
 namespace {
 
-constexpr char kTag[] = "Kova.HostInfoProvider";
+constexpr const char* kTag = kHostInfoProviderTag;
 constexpr char kEmpty[] = "EMPTY";
 
 using platform::ManagementObject;

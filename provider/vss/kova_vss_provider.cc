@@ -8,23 +8,12 @@
 #include "library/log/logger.h"
 #include "library/rest/kova_array.h"
 #include "platform/caller_identity.h"
+#include "platform/secure_zero.h"
 #include "provider/vss/provider_failures.h"
 
 namespace {
 
 constexpr const char* kTag = kProviderLogTag;
-
-// Zeroes a string that held a clear API token when it goes out of scope.
-class TokenWiper {
- public:
-  explicit TokenWiper(utility::string_t& token) : token_(token) {}
-  ~TokenWiper() { std::fill(token_.begin(), token_.end(), 0); }
-  TokenWiper(const TokenWiper&) = delete;
-  TokenWiper& operator=(const TokenWiper&) = delete;
-
- private:
-  utility::string_t& token_;
-};
 
 }  // namespace
 
@@ -120,7 +109,7 @@ void CKovaVssProvider::InitializeLumenstack(KovaLibrary& arrays, const utility::
   try {
     utility::string_t url;
     utility::string_t token;
-    TokenWiper wiper(token);
+    platform::ScopedSecureWipe<utility::string_t> wipe_token(&token);
     Utilities::GetLumenstackCredentials(name, url, token);
     if (arrays.CreateKovaArrayObject(name, url, token, rest_version) == nullptr) {
       Logger::Write(LOG_ERROR, kTag, "Failed to Initialize array (%ls)", name);

@@ -4,16 +4,13 @@
 
 #include "library/log/logger.h"
 #include "library/rest/kova_array.h"
+#include "provider/vss/device_names.h"
 #include "provider/vss/kova_vss_provider.h"
 #include "provider/vss/provider_failures.h"
 
 namespace {
 
 constexpr const char* kTag = kProviderLogTag;
-
-VSS_PWSZ DeviceAt(VSS_PWSZ* devices, LONG index) {
-  return devices != nullptr ? devices[index] : nullptr;
-}
 
 utility::string_t DeviceText(VSS_PWSZ device) {
   return device != nullptr ? utility::string_t(device) : utility::string_t();

@@ -8,6 +8,7 @@
 #include "library/log/logger.h"
 #include "library/rest/kova_array.h"
 #include "library/rest/kova_rest_exception.h"
+#include "provider/vss/device_names.h"
 #include "provider/vss/kova_vss_provider.h"
 #include "provider/vss/provider_failures.h"
 
@@ -16,10 +17,6 @@ namespace {
 constexpr const char* kTag = kProviderLogTag;
 
 std::string SetRule() { return std::string(82, '='); }
-
-VSS_PWSZ DeviceAt(VSS_PWSZ* devices, LONG index) {
-  return devices != nullptr ? devices[index] : nullptr;
-}
 
 }  // namespace
 

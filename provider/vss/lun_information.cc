@@ -4,11 +4,12 @@
 #include <cstring>
 #include <sstream>
 
+#include "library/log/log_tags.h"
 #include "library/log/logger.h"
 
 namespace {
 
-constexpr char kTag[] = "Kova.VssProvider";
+constexpr const char* kTag = kProviderLogTag;
 constexpr size_t kMaxVolumeNameLength = 255;
 
 std::string TextOf(const char* text) { return text != nullptr ? std::string(text) : std::string(); }

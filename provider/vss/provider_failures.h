@@ -4,9 +4,9 @@
 
 #include <cstdint>
 
+#include "library/log/log_tags.h"
 #include "platform/hresult.h"
 
-inline constexpr char kProviderLogTag[] = "Kova.VssProvider";
 
 // Call only inside a catch block. KovaStorage::KovaRestException: logs
 // |rest_log_format| at error level (with the message as its one argument)

@@ -8,7 +8,7 @@
 
 #include "provider/identity/host_name.h"
 #include "provider/identity/hyperv_guest_info.h"
-#include "tests/identity/host_root.h"
+#include "tests/support/host_root.h"
 #include "tests/support/scoped_test_log.h"
 
 namespace {

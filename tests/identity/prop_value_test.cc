@@ -10,7 +10,7 @@
 
 #include "platform/management_query.h"
 #include "provider/identity/prop_value.h"
-#include "tests/identity/host_root.h"
+#include "tests/support/host_root.h"
 #include "tests/support/scoped_test_log.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include "library/log/event_catalogue.h"
 #include "library/registry_layout.h"
 #include "provider/vss/lun_name_marks.h"
-#include "tests/identity/host_root.h"
+#include "tests/support/host_root.h"
 #include "tests/provider/provider_fixture.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/shadow/fake_provider.h"
+#include "tests/support/fake_provider.h"
 #include "tests/support/temp_dir.h"
 #include "tools/KovaVssShadow/lun_record.h"
 #include "tools/KovaVssShadow/shadow_cli.h"

@@ -5,7 +5,8 @@
 
 #include "library/log/logger.h"
 #include "library/registry_layout.h"
-#include "library/rest/text_conversion.h"
+#include "library/text/leading_integer.h"
+#include "library/text/text_conversion.h"
 #include "platform/registry.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include "OstaraRegTool/result_codes.h"
 #include "library/config/token_protection.h"
 #include "tests/support/scoped_state_dir.h"
-#include "tests/tool/tool_test_fixture.h"
+#include "tests/config_tool/tool_test_fixture.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "OstaraRegTool/provider_service.h"
 #include "OstaraRegTool/result_codes.h"
-#include "tests/tool/tool_test_fixture.h"
+#include "tests/config_tool/tool_test_fixture.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include "OstaraRegTool/cli_shared.h"
 #include "OstaraRegTool/result_codes.h"
 #include "OstaraRegTool/tool_startup.h"
-#include "tests/tool/expected_banner.h"
-#include "tests/tool/tool_test_fixture.h"
+#include "tests/config_tool/expected_banner.h"
+#include "tests/config_tool/tool_test_fixture.h"
 
 namespace {
 

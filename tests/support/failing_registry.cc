@@ -1,4 +1,4 @@
-#include "tests/tool/failing_registry.h"
+#include "tests/support/failing_registry.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The configuration tool run in process: its console captured, the fakes of
-// tool_fakes.h in place of the machine's facilities, a registry in memory
+// tests/support/platform_fakes.h in place of the machine's facilities, a registry in memory
 // (behind FailingRegistry, so a test can make calls fail) and the log
 // captured at LOG_TRACE. ToolSimTest adds a running array emulator.
 #pragma once
@@ -20,8 +20,8 @@
 #include "platform/memory_registry.h"
 #include "platform/registry.h"
 #include "tests/support/scoped_test_log.h"
-#include "tests/tool/failing_registry.h"
-#include "tests/tool/tool_fakes.h"
+#include "tests/support/failing_registry.h"
+#include "tests/support/platform_fakes.h"
 #include "tools/KovaArraySim/array_sim.h"
 
 class ToolTest : public testing::Test {

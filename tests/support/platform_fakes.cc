@@ -1,4 +1,4 @@
-#include "tests/tool/tool_fakes.h"
+#include "tests/support/platform_fakes.h"
 
 #include <cstdio>
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "OstaraRegTool/array_reachability.h"
-#include "tests/tool/tool_test_fixture.h"
+#include "tests/config_tool/tool_test_fixture.h"
 
 namespace {
 

@@ -18,7 +18,7 @@
 #include "platform/registry_hive.h"
 #include "platform/service_manager.h"
 #include "tests/support/temp_dir.h"
-#include "tests/tool/expected_banner.h"
+#include "tests/config_tool/expected_banner.h"
 #include "tests/support/program_run.h"
 #include "tools/KovaArraySim/array_sim.h"
 

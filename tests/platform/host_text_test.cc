@@ -6,7 +6,7 @@
 #include "platform/host_files.h"
 #include "platform/initiator_name_text.h"
 #include "platform/kvp_pool.h"
-#include "tests/identity/host_root.h"
+#include "tests/support/host_root.h"
 
 namespace {
 

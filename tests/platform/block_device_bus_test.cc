@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/block_device_bus.h"
-#include "tests/identity/host_root.h"
+#include "tests/support/host_root.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "OstaraRegTool/array_store.h"
 #include "OstaraRegTool/result_codes.h"
 #include "library/config/token_protection.h"
-#include "tests/tool/tool_test_fixture.h"
+#include "tests/config_tool/tool_test_fixture.h"
 
 namespace {
 

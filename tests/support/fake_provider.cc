@@ -1,4 +1,4 @@
-#include "tests/shadow/fake_provider.h"
+#include "tests/support/fake_provider.h"
 
 #include <cstring>
 

@@ -1,32 +1,9 @@
-#include "library/rest/text_conversion.h"
+#include "library/text/leading_integer.h"
 
 #include <algorithm>
-#include <cstdint>
 #include <limits>
 
 namespace kova {
-
-std::string NarrowText(const utility::string_t& wide) {
-#ifdef _UTF16_STRINGS
-  std::string narrow(wide.size(), '\0');
-  for (size_t i = 0; i < wide.size(); ++i) narrow[i] = static_cast<char>(wide[i] & 0xFF);
-  return narrow;
-#else
-  return wide;
-#endif
-}
-
-utility::string_t WidenText(const std::string& narrow) {
-#ifdef _UTF16_STRINGS
-  utility::string_t wide(narrow.size(), 0);
-  for (size_t i = 0; i < narrow.size(); ++i) {
-    wide[i] = static_cast<utility::char_t>(static_cast<unsigned char>(narrow[i]));
-  }
-  return wide;
-#else
-  return narrow;
-#endif
-}
 
 int32_t ParseLeadingInteger(const utility::string_t& text) {
   size_t i = 0;
