@@ -221,4 +221,31 @@ TEST_F(ShadowCommandTest, AProviderThatCannotBeMadeOrLoadedEndsTheRun) {
   EXPECT_EQ("OnUnload failed: 0x8007000E\n", Err());
 }
 
+TEST_F(ShadowCommandTest, ShowPrintsEachRecordOnItsOwnLineWithoutAProvider) {
+  devices_ = {{"/dev/sdx", "DEV1"}};
+  ASSERT_EQ(kExitSuccess, Run({"show", "/dev/sdx", LunFile("luns.json", {"J1", "J2"})})) << Err();
+  EXPECT_EQ(0, factory_calls_);
+  EXPECT_TRUE(provider_.calls.empty());
+  const std::string out = Out();
+  EXPECT_EQ(0u, out.find("[{\"vendor\": \"KOVA    \", \"product\": \"\", \"revision\": \"\", "
+                         "\"serial\": \"DEV1\", "))
+      << out;
+  EXPECT_NE(std::string::npos, out.find("},\n {\"vendor\": \"KOVA    \", \"product\": \"\", \"revision\": \"\", "
+                                        "\"serial\": \"J1\", "))
+      << out;
+  EXPECT_EQ(3, std::count(out.begin(), out.end(), '\n')) << out;
+  EXPECT_EQ("}]\n", out.substr(out.size() - 3));
+  LunRecordArray shown;
+  std::string error;
+  ASSERT_TRUE(ParseLunRecords(out, &shown, &error)) << error << "\n" << out;
+  ASSERT_EQ(3u, shown.size());
+  EXPECT_STREQ("J2", shown[2].m_szSerialNumber);
+  EXPECT_EQ(1u, shown[2].m_deviceIdDescriptor.m_cIdentifiers);
+
+  EXPECT_EQ(kExitBadInput, Run({"show", "/dev/sdz"}));
+  EXPECT_EQ("KovaVssShadow: /dev/sdz: no such device\n", Err());
+  EXPECT_EQ(kExitBadInput, Run({"show"}));
+  EXPECT_EQ("", Out());
+}
+
 }  // namespace

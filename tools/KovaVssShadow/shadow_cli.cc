@@ -59,6 +59,7 @@ int Dispatch(const std::vector<std::string>& args, const ShadowEnvironment& env)
   if (command == "mask") return RunMaskCommand(rest, env);
   if (command == "resync") return RunResyncCommand(rest, env);
   if (command == "script") return RunScriptCommand(rest, env);
+  if (command == "show") return RunShowCommand(rest, env);
   return Usage(env, "unknown command \"" + command + "\"");
 }
 
@@ -72,6 +73,7 @@ const char* ShadowUsage() {
          "  mask LUN...                   OnLunStateChange with VSS_ONLUNSTATECHANGE_DO_MASK_LUNS\n"
          "  resync SOURCE TARGET...       ResyncLuns on SOURCE TARGET pairs\n"
          "  script FILE|-                 one provider call per line, in any order\n"
+         "  show LUN...                   print the LUN records as read (no provider calls)\n"
          "A LUN is a block device path or @FILE (JSON LUN records; the output of create\n"
          "is such a file). Exit codes: 0 done, 1 a provider call failed, 2 bad input.\n";
 }

@@ -141,3 +141,14 @@ int RunResyncCommand(const std::vector<std::string>& args, const ShadowEnvironme
     return Report(env, "ResyncLuns", result) ? kExitSuccess : kExitProviderFailure;
   });
 }
+
+int RunShowCommand(const std::vector<std::string>& args, const ShadowEnvironment& env) {
+  LunRecordArray luns;
+  int code = kExitSuccess;
+  if (!LoadLuns("show", args, env, &luns, &code)) return code;
+  for (size_t i = 0; i < luns.size(); ++i) {
+    const std::string list = FormatLunRecordsCompact(luns.data() + i, 1);  // "[{...}]"
+    *env.out << (i == 0 ? "[" : " ") << list.substr(1, list.size() - 2) << (i + 1 < luns.size() ? ",\n" : "]\n");
+  }
+  return kExitSuccess;
+}

@@ -22,3 +22,6 @@ int RunDeleteCommand(const std::vector<std::string>& luns, const ShadowEnvironme
 int RunMaskCommand(const std::vector<std::string>& luns, const ShadowEnvironment& env);
 // ResyncLuns on SOURCE TARGET pairs, each argument exactly one LUN.
 int RunResyncCommand(const std::vector<std::string>& luns, const ShadowEnvironment& env);
+// Prints the LUN records as read, one per line inside one JSON array, so
+// that what a disk reports can be seen and compared. Makes no provider.
+int RunShowCommand(const std::vector<std::string>& luns, const ShadowEnvironment& env);
