@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs the whole test suite twice:
 # once as built for use, once under AddressSanitizer and
-# UndefinedBehaviorSanitizer. Then gives each fuzz target a short run.
+# UndefinedBehaviorSanitizer. Then runs the guest test on the release
+# build (the programs on real SCSI disks in a QEMU guest) and gives each
+# fuzz target a short run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -26,6 +28,11 @@ echo "== Release build and tests"
 run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer build and tests"
 run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DKOVA_SANITIZE=ON -DKOVA_BENCH=OFF
+
+echo "== Guest test: KovaArraySim, KovaProviderConfig and KovaVssShadow on SCSI disks in a QEMU guest"
+scripts/guest-test.sh build | tee build/guest.out
+guest_passed=$(sed -n 's/^guest: \([0-9]*\) passed, 0 failed$/\1/p' build/guest.out)
+passed=$((passed + ${guest_passed:-0}))
 
 echo "== Fuzz smoke runs"
 CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=Debug -DKOVA_FUZZ=ON \
