@@ -39,7 +39,7 @@ qemu_problem() {
   log=$(mktemp)
   qemu-system-x86_64 -nodefaults -machine none -accel tcg -display none -monitor none >/dev/null 2>"$log" &
   pid=$!
-  sleep 2
+  sleep 1
   if kill -0 "$pid" 2>/dev/null; then
     kill "$pid"
     wait "$pid" 2>/dev/null || true

@@ -28,7 +28,10 @@ bool ParseStandardInquiry(const std::vector<uint8_t>& data, StandardInquiry* inq
 
 // The serial number text: the page's bytes without leading and trailing
 // blanks and NULs, up to an inner NUL. False when the bytes are not a page
-// 0x80 (shorter than its header, or another page code).
+// 0x80 (shorter than its header, or another page code). The padding goes
+// because devices differ in it (tgt right-aligns the serial with leading
+// blanks, QEMU adds none) while an array volume's serial, which the LUN's
+// must equal byte for byte, holds no blanks.
 bool ParseUnitSerialNumberPage(const std::vector<uint8_t>& data, std::string* serial);
 
 }  // namespace kova

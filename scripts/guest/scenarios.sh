@@ -1,3 +1,4 @@
+# shellcheck shell=dash
 # The guest test's scenarios, run by the guest's /init (busybox sh) with
 # the report on fd 3: "ok - ..." and "not ok - ..." lines, "# ..." notes and
 # "probe KEY ..." lines (the pages a disk answered, which the host compares
@@ -27,6 +28,11 @@ provider_log="$work/KovaStorage/KovaVSSHardwareProvider.log"
 ok() { echo "ok - $*" >&3; }
 not_ok() { echo "not ok - $*" >&3; }
 note() { echo "# $*" >&3; }
+# not_ok_with FILE DESCRIPTION: a failure with the output that tells why.
+not_ok_with() {
+  not_ok "$2"
+  sed 's/^/# /' "$1" >&3
+}
 at() { note "$* at $(cut -d' ' -f1 /proc/uptime) s"; }
 
 # expect DESCRIPTION EXPECTED ACTUAL
@@ -54,7 +60,7 @@ device_at() {
 
 # wait_for SECONDS COMMAND...: until the command succeeds.
 wait_for() {
-  limit=$(($1 * 10))
+  local limit=$(($1 * 10))
   shift
   while [ "$limit" -gt 0 ]; do
     "$@" >/dev/null 2>&1 && return 0
@@ -83,15 +89,26 @@ snapshot_requests() {
     | .body | fromjson | select(.snap == true) | .source | sort | join(" ")'
 }
 
+# The connection requests since the request log was last emptied, as
+# "METHOD /host/..." lines.
+host_requests() {
+  sim GET /_sim/requests | jq -r '.[] | select(.target | test("/host/")) | "\(.method) \(.target)"' |
+    sed 's|/api/[^/]*||'
+}
+
+# The name QEMU puts into page 0x83 for a disk line: its device_id, or
+# without one the first 20 bytes of the serial.
+qemu_device_name() {
+  if [ "$(field 7 "$1")" = "-" ]; then field 6 "$1" | cut -c1-20; else field 7 "$1"; fi
+}
+
 # The record QEMU's answers give for a disk line: vendor and product blank
 # padded, the revision NUL padded (so it ends at the NUL), the name as a
 # vendor-specific ASCII designator and a wwn as a binary NAA one.
 qemu_record() {
-  line=$1
-  ids=""
-  name=$(field 7 "$line")
+  local line=$1 ids="" name wwn
+  name=$(qemu_device_name "$line")
   wwn=$(field 8 "$line")
-  [ "$name" = "-" ] && name=$(field 6 "$line" | cut -c1-20)
   [ -z "$name" ] || ids="{\"code_set\": 2, \"type\": 0, \"hex\": \"$(hex "$name")\"}"
   [ -z "$wwn" ] || ids="$ids${ids:+, }{\"code_set\": 1, \"type\": 3, \"hex\": \"$(echo "${wwn#0x}" | tr a-f A-F)\"}"
   printf '[{"vendor": "%-8.8s", "product": "%-16.16s", "revision": "%s", "serial": "%s", "bus_type": 1, "device_type": 0, "identifiers": [%s], "command_queueing": true}]' \
@@ -124,8 +141,7 @@ start_array() {
 EOF
   "$bin/KovaArraySim" --seed "$work/seed.json" --port-file "$work/port" >"$work/sim.out" 2>&1 &
   if ! wait_for 60 test -s "$work/port"; then
-    not_ok "KovaArraySim starts"
-    sed 's/^/# /' "$work/sim.out" >&3
+    not_ok_with "$work/sim.out" "KovaArraySim starts"
     return 1
   fi
   url="https://127.0.0.1:$(cat "$work/port")"
@@ -133,8 +149,7 @@ EOF
     >"$work/add.out" 2>&1; then
     ok "KovaProviderConfig adds the array at $url"
   else
-    not_ok "KovaProviderConfig adds the array at $url"
-    sed 's/^/# /' "$work/add.out" >&3
+    not_ok_with "$work/add.out" "KovaProviderConfig adds the array at $url"
     return 1
   fi
   # Debug lines show which way the provider found each volume.
@@ -176,7 +191,7 @@ check_qemu_records() {
 
 # create_set NAME LUN...: KovaVssShadow create into $work/NAME.json.
 create_set() {
-  name=$1
+  local name=$1
   shift
   sim DELETE /_sim/requests >/dev/null
   shadow create "$@" >"$work/$name.json" 2>"$work/$name.err"
@@ -189,8 +204,7 @@ scenario_emulated_disks() {
   if create_set set1 "$db01" "$(disk qemu-db02)" "$(disk qemu-logs01)"; then
     ok "create of db01, db02 and logs01 from their disks succeeds"
   else
-    not_ok "create of db01, db02 and logs01 from their disks succeeds"
-    sed 's/^/# /' "$work/set1.err" >&3
+    not_ok_with "$work/set1.err" "create of db01, db02 and logs01 from their disks succeeds"
   fi
   expect "create sends one snapshot request per LUN" "db01
 db02
@@ -256,13 +270,12 @@ iscsi_device() {
 
 scenario_iscsi() {
   if start_iscsi_target; then ok "tgtd serves the LUN on 127.0.0.1:3260"; else
-    not_ok "tgtd serves the LUN on 127.0.0.1:3260"
-    sed 's/^/# /' "$work/tgtd.out" >&3
+    not_ok_with "$work/tgtd.out" "tgtd serves the LUN on 127.0.0.1:3260"
     return
   fi
   if log_in && wait_for 30 iscsi_device; then ok "open-iscsi logs in and the LUN appears as a disk"; else
-    not_ok "open-iscsi logs in and the LUN appears as a disk"
-    cat "$work/iscsid.out" "$work/discovery.out" "$work/login.out" 2>/dev/null | sed 's/^/# /' >&3
+    cat "$work/iscsid.out" "$work/discovery.out" "$work/login.out" >"$work/iscsi.out" 2>/dev/null
+    not_ok_with "$work/iscsi.out" "open-iscsi logs in and the LUN appears as a disk"
     return
   fi
   iscsi=$(iscsi_device)
@@ -283,15 +296,13 @@ scenario_iscsi() {
   expect "import locates the LUN" "LocateLuns -> 0x00000000" "$(shadow import "@$work/iscsi.json" 2>&1)"
   copy="VSS-$(jq -r '.targets[0].serial' "$work/iscsi.json")"
   expect "import connects the copy to the host the array knows by $IQN" "POST /host/guest-host/volume/$copy" \
-    "$(sim GET /_sim/requests | jq -r '.[] | select(.target | test("/host/")) | "\(.method) \(.target)"' |
-      sed 's|/api/[^/]*||')"
+    "$(host_requests)"
   expect "the array holds that connection" "guest-host $copy" \
     "$(sim GET /_sim/state | jq -r '.connections[] | "\(.host) \(.volume)"')"
   sim DELETE /_sim/requests >/dev/null
   expect "delete releases the LUN" "OnLunEmpty -> 0x00000000" "$(shadow delete "@$work/iscsi.json" 2>&1)"
   expect "delete disconnects the copy first" "DELETE /host/guest-host/volume/$copy" \
-    "$(sim GET /_sim/requests | jq -r '.[] | select(.target | test("/host/")) | "\(.method) \(.target)"' |
-      sed 's|/api/[^/]*||')"
+    "$(host_requests)"
   expect "after import and delete the array is as it was" "$initial_state" "$(array_state)"
   probe tgt-iscsi06 "$iscsi"
   expect "tgt-iscsi06: the serial of its right-aligned page 0x80 is the volume's" "$(field 6 "$line")" \
@@ -308,9 +319,7 @@ scenario_page83() {
     device=$(disk "$key")
     [ -n "$device" ] || continue
     probe "$key" "$device"
-    name=$(field 7 "$line")
-    [ "$name" = "-" ] && name=$(field 6 "$line" | cut -c1-20)
-    expect "$key: QueryPage83VolumeName reads the name QEMU was given" "0x00000000 $name" \
+    expect "$key: QueryPage83VolumeName reads the name QEMU was given" "0x00000000 $(qemu_device_name "$line")" \
       "$(probed "$key" page83_name)"
     expect "$key: the serial is the one QEMU was given" "$(field 6 "$line")" "$(probed "$key" serial)"
   done

@@ -27,10 +27,6 @@ LunInquiryAnswers KovaAnswers() {
   return answers;
 }
 
-Bytes IdentifierBytes(const VDS_STORAGE_IDENTIFIER& id) {
-  return Bytes(id.m_rgbIdentifier, id.m_rgbIdentifier + id.m_cbIdentifier);
-}
-
 class LunRecordTest : public testing::Test {
  protected:
   void TearDown() override { FreeLunRecord(&lun_); }

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/vss_compat.h"
+
 namespace identity_test {
 
 using Bytes = std::vector<uint8_t>;
@@ -52,6 +54,11 @@ inline Bytes InquiryAnswer(const std::string& vendor, const std::string& product
   put(16, product, 16);
   put(32, revision, 4);
   return d;
+}
+
+// The bytes of one identifier of a LUN record.
+inline Bytes IdentifierBytes(const VDS_STORAGE_IDENTIFIER& id) {
+  return Bytes(id.m_rgbIdentifier, id.m_rgbIdentifier + id.m_cbIdentifier);
 }
 
 }  // namespace identity_test

@@ -19,6 +19,7 @@ namespace {
 
 using identity_test::Bytes;
 using identity_test::BytesOf;
+using identity_test::IdentifierBytes;
 
 const std::string kSerialPrefix = "9E258D0B7A4F1E63";  // of the guest test's array
 
@@ -52,10 +53,6 @@ LunInquiryAnswers AnswersOf(const std::string& key, VDS_STORAGE_BUS_TYPE bus) {
   answers.device_id_page = pages["vpd83"];
   answers.bus_type = bus;
   return answers;
-}
-
-Bytes IdentifierBytes(const VDS_STORAGE_IDENTIFIER& id) {
-  return Bytes(id.m_rgbIdentifier, id.m_rgbIdentifier + id.m_cbIdentifier);
 }
 
 class RecordedPagesTest : public testing::Test {
