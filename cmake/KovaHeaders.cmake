@@ -10,6 +10,12 @@
 # current source folder) under the build tree and adds that stage to the
 # target's include path with the given scope (default PUBLIC). Forwarding
 # headers, not links, so the same works on every build host.
+#
+# Paths are taken from KOVA_SOURCE_ROOT, the project's source folder unless
+# a project built from a subfolder (installer/) sets it to the root.
+if(NOT DEFINED KOVA_SOURCE_ROOT)
+  set(KOVA_SOURCE_ROOT ${PROJECT_SOURCE_DIR})
+endif()
 function(kova_target_headers target)
   cmake_parse_arguments(H "" "SCOPE" "DIRECTORIES" ${ARGN})
   if(NOT H_SCOPE)
@@ -20,7 +26,7 @@ function(kova_target_headers target)
   endif()
   set(stage ${PROJECT_BINARY_DIR}/include/${target})
   foreach(dir ${H_DIRECTORIES})
-    file(RELATIVE_PATH folder ${PROJECT_SOURCE_DIR} ${dir})
+    file(RELATIVE_PATH folder ${KOVA_SOURCE_ROOT} ${dir})
     file(GLOB headers CONFIGURE_DEPENDS ${dir}/*.h)
     foreach(header ${headers})
       get_filename_component(name ${header} NAME)

@@ -29,4 +29,4 @@ else()
     ${_platform}/process_launcher_posix.cc
   )
 endif()
-target_include_directories(kova_installer_platform PUBLIC ${KOVA_ROOT})
+kova_target_headers(kova_installer_platform DIRECTORIES ${_platform})
