@@ -49,7 +49,12 @@ is_removed() { [ ! -e "$installed_file" ] && ! timeout 60 wine reg query "$produ
 no_package_in_temp() { [ -z "$(find "$WINEPREFIX/drive_c" -iname KovaVss.msi -print -quit)" ]; }
 in_work() { [ -f "$work/$1" ]; }
 not_in_work() { [ ! -e "$work/$1" ]; }
-package_readable() { msiinfo export "$work/KovaVSS.msi" Property | grep -q "C8F3FFE1-E58E-4C47-937A-DF8CEAA7A09C"; }
+# Read whole before matching: grep -q ending the pipe early would fail it.
+package_readable() {
+  local properties
+  properties=$(msiinfo export "$work/KovaVSS.msi" Property) &&
+    grep -qF "{C8F3FFE1-E58E-4C47-937A-DF8CEAA7A09C}" <<<"$properties"
+}
 run_tests() { (cd "$build/tests/installer" && timeout 300 wine "$1" --gtest_brief=1); }
 
 timeout 300 wine wineboot --init >/dev/null 2>&1
