@@ -8,10 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "provider/identity/device_id_page.h"
 #include "provider/identity/lun_record_builder.h"
-#include "provider/identity/page83_volume_name.h"
 #include "provider/identity/scsi_inquiry_data.h"
+#include "provider/lun/device_id_page.h"
+#include "provider/lun/lun_record.h"
+#include "provider/lun/lun_volume_name.h"
 
 namespace {
 
@@ -33,7 +34,7 @@ void CheckRecord(const std::vector<uint8_t>& bytes) {
     const kova::DeviceIdPage page = kova::ParseDeviceIdPage(bytes);
     const size_t expected = page.usable() ? page.identifiers.size() : 0;
     if (lun.m_deviceIdDescriptor.m_cIdentifiers != expected) std::abort();
-    FreeLunRecord(&lun);
+    FreeLunInformation(lun);
   }
 }
 

@@ -1,24 +1,18 @@
 #include "provider/identity/lun_record_builder.h"
 
 #include <cstring>
+#include <new>
 
 #include "platform/block_device_bus.h"
 #include "platform/scsi_inquiry.h"
-#include "provider/identity/device_id_page.h"
 #include "provider/identity/scsi_inquiry_data.h"
+#include "provider/lun/device_id_page.h"
+#include "provider/lun/lun_record.h"
 
 namespace {
 
 constexpr ULONG kDeviceIdDescriptorVersion = 1;
 constexpr uint8_t kNoLogicalUnit = 3;
-
-char* AllocText(const std::string& text) {
-  auto* copy = static_cast<char*>(CoTaskMemAlloc(text.size() + 1));
-  if (!copy) return nullptr;
-  std::memcpy(copy, text.data(), text.size());
-  copy[text.size()] = '\0';
-  return copy;
-}
 
 // Designator code sets beyond those VDS names are reported as reserved.
 VDS_STORAGE_IDENTIFIER_CODE_SET CodeSetOf(uint8_t code_set) {
@@ -34,34 +28,36 @@ VDS_STORAGE_IDENTIFIER_CODE_SET CodeSetOf(uint8_t code_set) {
   }
 }
 
-bool FillIdentifier(const kova::DeviceIdentifier& source, VDS_STORAGE_IDENTIFIER* target) {
+void FillIdentifier(const kova::DeviceIdentifier& source, VDS_STORAGE_IDENTIFIER* target) {
   target->m_CodeSet = CodeSetOf(source.code_set);
   // Designator types are four bits, all inside the range of the VDS enum.
   target->m_Type = static_cast<VDS_STORAGE_IDENTIFIER_TYPE>(source.type & 0x0F);
+  target->m_rgbIdentifier = TaskMemoryBytes(source.identifier);
   target->m_cbIdentifier = static_cast<ULONG>(source.identifier.size());
-  target->m_rgbIdentifier = nullptr;
-  if (source.identifier.empty()) return true;
-  target->m_rgbIdentifier = static_cast<BYTE*>(CoTaskMemAlloc(source.identifier.size()));
-  if (!target->m_rgbIdentifier) return false;
-  std::memcpy(target->m_rgbIdentifier, source.identifier.data(), source.identifier.size());
-  return true;
 }
 
-bool FillIdentifiers(const std::vector<uint8_t>& page_bytes,
-                     VDS_STORAGE_DEVICE_ID_DESCRIPTOR* ids) {
+void FillIdentifiers(const std::vector<uint8_t>& page_bytes, VDS_STORAGE_DEVICE_ID_DESCRIPTOR* ids) {
   ids->m_version = kDeviceIdDescriptorVersion;
   const kova::DeviceIdPage page = kova::ParseDeviceIdPage(page_bytes);
-  if (!page.usable() || page.identifiers.empty()) return true;
+  if (!page.usable() || page.identifiers.empty()) return;
   const size_t count = page.identifiers.size();
-  ids->m_rgIdentifiers =
-      static_cast<VDS_STORAGE_IDENTIFIER*>(CoTaskMemAlloc(count * sizeof(VDS_STORAGE_IDENTIFIER)));
-  if (!ids->m_rgIdentifiers) return false;
-  std::memset(ids->m_rgIdentifiers, 0, count * sizeof(VDS_STORAGE_IDENTIFIER));
+  ids->m_rgIdentifiers = TaskMemoryArray<VDS_STORAGE_IDENTIFIER>(count);
   ids->m_cIdentifiers = static_cast<ULONG>(count);
-  for (size_t i = 0; i < count; ++i) {
-    if (!FillIdentifier(page.identifiers[i], &ids->m_rgIdentifiers[i])) return false;
-  }
-  return true;
+  for (size_t i = 0; i < count; ++i) FillIdentifier(page.identifiers[i], &ids->m_rgIdentifiers[i]);
+}
+
+void FillFields(const kova::StandardInquiry& inquiry, const std::string& serial,
+                const LunInquiryAnswers& answers, VDS_LUN_INFORMATION* lun) {
+  lun->m_version = VER_VDS_LUN_INFORMATION;
+  lun->m_DeviceType = inquiry.device_type;
+  lun->m_DeviceTypeModifier = inquiry.device_type_modifier;
+  lun->m_bCommandQueueing = inquiry.command_queueing ? TRUE : FALSE;
+  lun->m_BusType = answers.bus_type;
+  lun->m_szVendorId = TaskMemoryString(inquiry.vendor);
+  lun->m_szProductId = TaskMemoryString(inquiry.product);
+  lun->m_szProductRevision = TaskMemoryString(inquiry.revision);
+  lun->m_szSerialNumber = TaskMemoryString(serial);
+  FillIdentifiers(answers.device_id_page, &lun->m_deviceIdDescriptor);
 }
 
 bool SetError(std::string* error, const std::string& text) {
@@ -85,20 +81,10 @@ bool BuildLunInformation(const LunInquiryAnswers& answers, VDS_LUN_INFORMATION* 
   std::string serial;
   kova::ParseUnitSerialNumberPage(answers.unit_serial_page, &serial);
 
-  lun->m_version = VER_VDS_LUN_INFORMATION;
-  lun->m_DeviceType = inquiry.device_type;
-  lun->m_DeviceTypeModifier = inquiry.device_type_modifier;
-  lun->m_bCommandQueueing = inquiry.command_queueing ? TRUE : FALSE;
-  lun->m_BusType = answers.bus_type;
-  lun->m_szVendorId = AllocText(inquiry.vendor);
-  lun->m_szProductId = AllocText(inquiry.product);
-  lun->m_szProductRevision = AllocText(inquiry.revision);
-  lun->m_szSerialNumber = AllocText(serial);
-  const bool complete = lun->m_szVendorId && lun->m_szProductId && lun->m_szProductRevision &&
-                        lun->m_szSerialNumber &&
-                        FillIdentifiers(answers.device_id_page, &lun->m_deviceIdDescriptor);
-  if (!complete) {
-    FreeLunRecord(lun);
+  try {
+    FillFields(inquiry, serial, answers, lun);
+  } catch (const std::bad_alloc&) {
+    FreeLunInformation(*lun);
     return SetError(error, "out of memory");
   }
   return true;
@@ -127,23 +113,4 @@ bool ReadLunInformationFromDevice(const std::string& device, VDS_LUN_INFORMATION
     return platform::ScsiInquiry(device, vpd, page, data, failure);
   };
   return ReadLunInformation(inquire, platform::GetDeviceBusType(device), lun, error);
-}
-
-void FreeLunRecord(VDS_LUN_INFORMATION* lun) {
-  if (!lun) return;
-  CoTaskMemFree(lun->m_szVendorId);
-  CoTaskMemFree(lun->m_szProductId);
-  CoTaskMemFree(lun->m_szProductRevision);
-  CoTaskMemFree(lun->m_szSerialNumber);
-  VDS_STORAGE_DEVICE_ID_DESCRIPTOR& ids = lun->m_deviceIdDescriptor;
-  for (ULONG i = 0; ids.m_rgIdentifiers && i < ids.m_cIdentifiers; ++i) {
-    CoTaskMemFree(ids.m_rgIdentifiers[i].m_rgbIdentifier);
-  }
-  CoTaskMemFree(ids.m_rgIdentifiers);
-  for (ULONG i = 0; lun->m_rgInterconnects && i < lun->m_cInterconnects; ++i) {
-    CoTaskMemFree(lun->m_rgInterconnects[i].m_pbPort);
-    CoTaskMemFree(lun->m_rgInterconnects[i].m_pbAddress);
-  }
-  CoTaskMemFree(lun->m_rgInterconnects);
-  std::memset(lun, 0, sizeof *lun);
 }

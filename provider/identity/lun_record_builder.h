@@ -4,10 +4,9 @@
 // per designation descriptor of page 0x83 (code set and type as the device
 // gave them, association and protocol dropped), no interconnects.
 //
-// Every string, byte array and array of a record made here comes from
-// CoTaskMemAlloc, so FreeLunRecord and the provider's release of VSS's
-// records free them alike. Strings are NUL-terminated; an empty identifier
-// has no bytes (null pointer).
+// A record made here is in task memory (provider/lun/lun_record.h) and is
+// released with FreeLunInformation like any other. Strings are
+// NUL-terminated; an empty identifier has no bytes (null pointer).
 #pragma once
 
 #include <cstdint>
@@ -46,7 +45,3 @@ bool ReadLunInformation(const LunInquiry& inquire, VDS_STORAGE_BUS_TYPE bus_type
 // ReadLunInformation on a disk device, with the bus it is attached by.
 bool ReadLunInformationFromDevice(const std::string& device, VDS_LUN_INFORMATION* lun,
                                   std::string* error);
-
-// Frees everything a record holds (any record whose pointers all come from
-// CoTaskMemAlloc or are null) and leaves it zeroed. Not the record itself.
-void FreeLunRecord(VDS_LUN_INFORMATION* lun);

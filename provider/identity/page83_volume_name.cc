@@ -1,36 +1,20 @@
 #include "provider/identity/page83_volume_name.h"
 
-#include <algorithm>
+#include <cstdint>
+#include <vector>
 
 #include "library/log/log_tags.h"
 #include "library/log/logger.h"
-#include "platform/scsi_inquiry.h"
-#include "provider/identity/device_id_page.h"
 #include "library/text/text_conversion.h"
+#include "platform/scsi_inquiry.h"
+#include "provider/lun/device_id_page.h"
+#include "provider/lun/lun_volume_name.h"
 
 namespace {
 
 constexpr const char* kTag = kProviderLogTag;
 
-HRESULT VolumeNameFromIdentifiers(const std::vector<kova::DeviceIdentifier>& identifiers,
-                                  std::string& volume_name) {
-  for (const kova::DeviceIdentifier& id : identifiers) {
-    if (id.type != kova::kIdTypeVendorSpecific) continue;
-    if (id.identifier.empty() || id.code_set != kova::kIdCodeSetAscii) return E_FAIL;
-    const auto nul = std::find(id.identifier.begin(), id.identifier.end(), 0);
-    volume_name.assign(id.identifier.begin(), nul);
-    return S_OK;
-  }
-  return S_OK;
-}
-
 }  // namespace
-
-HRESULT VolumeNameFromDeviceIdPage(const std::vector<uint8_t>& page, std::string& volume_name) {
-  const kova::DeviceIdPage parsed = kova::ParseDeviceIdPage(page);
-  if (!parsed.usable()) return E_FAIL;
-  return VolumeNameFromIdentifiers(parsed.identifiers, volume_name);
-}
 
 HRESULT QueryPage83VolumeName(const utility::string_t& device, std::string& volume_name) {
   Logger::Write(LOG_DEBUG, kTag, "ENTERING: QueryPage83VolumeName()");
@@ -50,7 +34,7 @@ HRESULT QueryPage83VolumeName(const utility::string_t& device, std::string& volu
   } else {
     const kova::DeviceIdPage parsed = kova::ParseDeviceIdPage(page);
     if (parsed.usable()) {
-      result = VolumeNameFromIdentifiers(parsed.identifiers, volume_name);
+      result = VolumeNameFromDeviceIdentifiers(parsed.identifiers, volume_name);
     } else {
       Logger::Write(LOG_ERROR, kTag, "Malformed Page 83 answer from device '%ls' (%d bytes)",
                     device, static_cast<int>(page.size()));

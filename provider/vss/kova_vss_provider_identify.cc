@@ -7,6 +7,7 @@
 #include "library/log/logger.h"
 #include "library/rest/kova_array.h"
 #include "provider/identity/page83_volume_name.h"
+#include "provider/lun/lun_volume_name.h"
 #include "provider/vss/kova_vss_provider.h"
 #include "provider/vss/provider_failures.h"
 

@@ -23,11 +23,6 @@ bool IsKovaLun(const VDS_LUN_INFORMATION& lun);
 // The same test without the log line; false for a null or short field.
 bool HasKovaVendorId(const VDS_LUN_INFORMATION& lun);
 
-// The volume name carried by the first vendor-specific identifier with
-// bytes and the ASCII code set: its bytes up to the first NUL, at most its
-// byte count. False when no identifier qualifies.
-bool ReadVolumeNameIdentifier(const VDS_LUN_INFORMATION& lun, std::string& name);
-
 // Whether |name| can stand for an object on an array in a request path:
 // 1 to 255 letters, digits, '-', '_' or '.', beginning with a letter or a
 // digit. Names read from a device are checked with it before use.
@@ -39,17 +34,14 @@ std::string FormatLunInformation(const std::string& title, const VDS_LUN_INFORMA
 // Logs FormatLunInformation at trace level.
 void DumpLunInformation(const std::string& title, const VDS_LUN_INFORMATION& lun);
 
-// Frees with CoTaskMemFree every string, identifier and interconnect the
-// record points to and nulls the pointers (counts are left as they are).
-void FreeLunInformation(VDS_LUN_INFORMATION& lun);
-
 // Fills |target| as the record of the snapshot LUN of |source|: version 1,
 // the source's device fields and strings, the snapshot's serial, no disk
 // signature, the identifiers "KOVA    Lumenstack:<serial>" (vendor id) and
 // <snapshot name> (vendor specific), no interconnects. Everything is
 // allocated with CoTaskMemAlloc. The target's previous content is freed
-// first. E_OUTOFMEMORY when an allocation fails; what was placed in the
-// record by then stays there for its owner to free.
+// first (FreeLunInformation, provider/lun/lun_record.h). E_OUTOFMEMORY when
+// an allocation fails; what was placed in the record by then stays there
+// for its owner to free.
 HRESULT FillTargetLunInformation(const VDS_LUN_INFORMATION& source,
                                  const std::string& snapshot_serial,
                                  const std::string& snapshot_name, VDS_LUN_INFORMATION& target);

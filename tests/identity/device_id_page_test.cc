@@ -4,8 +4,8 @@
 
 #include <memory>
 
-#include "provider/identity/device_id_page.h"
-#include "provider/identity/page83_volume_name.h"
+#include "provider/lun/device_id_page.h"
+#include "provider/lun/lun_volume_name.h"
 #include "tests/identity/page_bytes.h"
 
 namespace {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "provider/identity/lun_record_builder.h"
+#include "provider/lun/lun_record.h"
 #include "tests/identity/page_bytes.h"
 
 namespace {
@@ -29,7 +30,7 @@ LunInquiryAnswers KovaAnswers() {
 
 class LunRecordTest : public testing::Test {
  protected:
-  void TearDown() override { FreeLunRecord(&lun_); }
+  void TearDown() override { FreeLunInformation(lun_); }
   VDS_LUN_INFORMATION lun_{};
 };
 
@@ -75,7 +76,7 @@ TEST_F(LunRecordTest, MissingOrMalformedPagesLeaveTheirFieldsEmpty) {
   ASSERT_TRUE(BuildLunInformation(answers, &lun_, nullptr));
   EXPECT_STREQ("", lun_.m_szSerialNumber);
   EXPECT_EQ(2u, lun_.m_deviceIdDescriptor.m_cIdentifiers);
-  FreeLunRecord(&lun_);
+  FreeLunInformation(lun_);
 
   answers.unit_serial_page.clear();
   answers.device_id_page.clear();
@@ -102,13 +103,12 @@ TEST_F(LunRecordTest, UnusableInquiryAnswerBuildsNothing) {
 
 TEST_F(LunRecordTest, FreeingLeavesAZeroedRecordThatMayBeFreedAgain) {
   ASSERT_TRUE(BuildLunInformation(KovaAnswers(), &lun_, nullptr));
-  FreeLunRecord(&lun_);
+  FreeLunInformation(lun_);
   EXPECT_EQ(nullptr, lun_.m_szVendorId);
   EXPECT_EQ(nullptr, lun_.m_szSerialNumber);
   EXPECT_EQ(0u, lun_.m_deviceIdDescriptor.m_cIdentifiers);
   EXPECT_EQ(nullptr, lun_.m_deviceIdDescriptor.m_rgIdentifiers);
-  FreeLunRecord(&lun_);
-  FreeLunRecord(nullptr);
+  FreeLunInformation(lun_);
 }
 
 TEST_F(LunRecordTest, InterconnectsAllocatedElsewhereAreFreedToo) {
@@ -118,7 +118,7 @@ TEST_F(LunRecordTest, InterconnectsAllocatedElsewhereAreFreedToo) {
   lun_.m_rgInterconnects[0] = VDS_INTERCONNECT{};
   lun_.m_rgInterconnects[0].m_cbPort = 4;
   lun_.m_rgInterconnects[0].m_pbPort = static_cast<BYTE*>(CoTaskMemAlloc(4));
-  FreeLunRecord(&lun_);
+  FreeLunInformation(lun_);
   EXPECT_EQ(nullptr, lun_.m_rgInterconnects);
 }
 

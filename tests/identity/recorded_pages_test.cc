@@ -12,7 +12,8 @@
 #include <vector>
 
 #include "provider/identity/lun_record_builder.h"
-#include "provider/identity/page83_volume_name.h"
+#include "provider/lun/lun_record.h"
+#include "provider/lun/lun_volume_name.h"
 #include "tests/identity/page_bytes.h"
 
 namespace {
@@ -57,12 +58,12 @@ LunInquiryAnswers AnswersOf(const std::string& key, VDS_STORAGE_BUS_TYPE bus) {
 
 class RecordedPagesTest : public testing::Test {
  protected:
-  void TearDown() override { FreeLunRecord(&lun_); }
+  void TearDown() override { FreeLunInformation(lun_); }
 
   // The record the builder makes of the recorded disk; fails the test when
   // the recording is missing.
   const VDS_LUN_INFORMATION& Record(const std::string& key) {
-    FreeLunRecord(&lun_);
+    FreeLunInformation(lun_);
     std::string error;
     EXPECT_TRUE(BuildLunInformation(AnswersOf(key, VDSBusTypeScsi), &lun_, &error)) << key << ": " << error;
     return lun_;
@@ -154,6 +155,19 @@ TEST_F(RecordedPagesTest, QemuRecordHoldsTheToldFieldsAndDesignatorsInPageOrder)
   EXPECT_EQ(VDSStorageIdCodeSetBinary, ids.m_rgIdentifiers[1].m_CodeSet);
   EXPECT_EQ(VDSStorageIdTypeFCPHName, ids.m_rgIdentifiers[1].m_Type);
   EXPECT_EQ((Bytes{0x50, 0x00, 0xC5, 0x00, 0x15, 0xEA, 0x71, 0xAC}), IdentifierBytes(ids.m_rgIdentifiers[1]));
+}
+
+// Every recorded disk puts its name, if any, in its first vendor-specific
+// designator, where the record walk and the page walk agree.
+TEST_F(RecordedPagesTest, TheRecordAndThePageGiveTheSameNameForEveryRecordedDisk) {
+  for (const char* key : {"qemu-db01", "qemu-blank-name", "qemu-long-name", "qemu-wwn",
+                          "qemu-no-device-id", "tgt-iscsi06"}) {
+    std::string from_page;
+    EXPECT_EQ(S_OK, VolumeNameFromDeviceIdPage(Recorded(key)["vpd83"], from_page)) << key;
+    std::string from_record;
+    EXPECT_EQ(!from_page.empty(), ReadVolumeNameIdentifier(Record(key), from_record)) << key;
+    EXPECT_EQ(from_page, from_record) << key;
+  }
 }
 
 }  // namespace

@@ -87,22 +87,22 @@ class ImportTest : public ProviderTest {
   // LocateLuns for |snapshot| (a record as GetTargetLuns describes it);
   // returns the name of the copy it made.
   std::string Import(CKovaVssProvider* provider, const std::string& snapshot) {
-    LunRecordSet luns;
-    luns.Add(SerialOf(snapshot), snapshot);
-    EXPECT_EQ(S_OK, provider->LocateLuns(luns.Count(), luns.Records()));
+    LunRecordArray luns;
+    AddLun(luns, SerialOf(snapshot), snapshot);
+    EXPECT_EQ(S_OK, provider->LocateLuns(luns.count(), luns.data()));
     return "VSS-" + SerialOf(snapshot);
   }
   // OnLunEmpty for the LUN of |name|, as VSS passes a released disk.
   HRESULT Release(CKovaVssProvider* provider, const std::string& name) {
     VDS_LUN_INFORMATION lun = MakeLunRecord(LunSpec{SerialOf(name), name});
     const HRESULT result = provider->OnLunEmpty(nullptr, &lun);
-    ReleaseLunRecord(lun);
+    FreeLunInformation(lun);
     return result;
   }
   HRESULT Mask(CKovaVssProvider* provider, const Strings& names, DWORD flags) {
-    LunRecordSet luns;
-    for (const std::string& name : names) luns.Add(SerialOf(name), name);
-    return provider->OnLunStateChange(luns.Records(), nullptr, luns.Count(), flags);
+    LunRecordArray luns;
+    for (const std::string& name : names) AddLun(luns, SerialOf(name), name);
+    return provider->OnLunStateChange(luns.data(), nullptr, luns.count(), flags);
   }
 
   identity_test::HostRoot host_;
@@ -114,9 +114,9 @@ TEST_F(ImportTest, LocateLunsCopiesTheSnapshotAndConnectsTheCopyToThisHost) {
   ProviderRef provider;
   const std::string snapshot_serial = SerialOf(kOurSnapshot);
   sim_.ClearRequests();
-  LunRecordSet luns;
-  luns.Add(snapshot_serial, kOurSnapshot);
-  ASSERT_EQ(S_OK, provider->LocateLuns(luns.Count(), luns.Records()));
+  LunRecordArray luns;
+  AddLun(luns, snapshot_serial, kOurSnapshot);
+  ASSERT_EQ(S_OK, provider->LocateLuns(luns.count(), luns.data()));
 
   const std::string copy = "VSS-" + snapshot_serial;
   EXPECT_TRUE(Contains(VolumeNames(), copy));
@@ -158,8 +158,8 @@ TEST_F(ImportTest, LocateLunsConnectsAFibreChannelLunByThePortNames) {
   ProviderRef provider;
   LunSpec wanted{SerialOf(kOurSnapshot), kOurSnapshot};
   wanted.bus_type = VDSBusTypeFibre;
-  LunRecordSet luns({wanted});
-  ASSERT_EQ(S_OK, provider->LocateLuns(luns.Count(), luns.Records()));
+  LunRecordArray luns = MakeLunRecords({wanted});
+  ASSERT_EQ(S_OK, provider->LocateLuns(luns.count(), luns.data()));
   EXPECT_TRUE(Contains(Connections(), "vss-host/VSS-" + SerialOf(kOurSnapshot)));
   EXPECT_EQ(1u, LogCount("Found Host ID[0]=21000024FF4C2A11"));
 }
@@ -186,10 +186,10 @@ TEST_F(ImportTest, LocateLunsWithoutAHostIdentityMakesTheCopyAndWarns) {
 TEST_F(ImportTest, LocateLunsFailsWhenTheArrayKnowsNoHostWithOurName) {
   host_.Write("/etc/iscsi/initiatorname.iscsi", "InitiatorName=iqn.2000-01.com.example:other\n");
   ProviderRef provider;
-  LunRecordSet luns;
-  luns.Add(SerialOf(kOurSnapshot), kOurSnapshot);
-  luns.Add(SerialOf(kForeignSnapshot), kForeignSnapshot);
-  EXPECT_EQ(VSS_E_PROVIDER_VETO, provider->LocateLuns(luns.Count(), luns.Records()));
+  LunRecordArray luns;
+  AddLun(luns, SerialOf(kOurSnapshot), kOurSnapshot);
+  AddLun(luns, SerialOf(kForeignSnapshot), kForeignSnapshot);
+  EXPECT_EQ(VSS_E_PROVIDER_VETO, provider->LocateLuns(luns.count(), luns.data()));
   EXPECT_EQ(1u, LogCount("Failed to map volume with the host"));
   ASSERT_EQ(1u, events_.Insertions(kEventVolumeMappingFailed).size());
   EXPECT_NE(std::string::npos,
@@ -201,9 +201,9 @@ TEST_F(ImportTest, LocateLunsFailsWhenTheArrayKnowsNoHostWithOurName) {
 TEST_F(ImportTest, LocateLunsRefusesASnapshotNoArrayHolds) {
   ProviderRef provider;
   const std::string missing = SerialOf("db01").substr(0, 16) + "0000FFFF";
-  LunRecordSet luns;
-  luns.Add(missing, "db01.VSS-FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF");
-  EXPECT_EQ(VSS_E_PROVIDER_VETO, provider->LocateLuns(luns.Count(), luns.Records()));
+  LunRecordArray luns;
+  AddLun(luns, missing, "db01.VSS-FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF");
+  EXPECT_EQ(VSS_E_PROVIDER_VETO, provider->LocateLuns(luns.count(), luns.data()));
   EXPECT_EQ(Strings({missing}), events_.Insertions(kEventSnapshotNotOnArray));
   EXPECT_EQ(1u, LogCount("LocateLuns: Snapshot(" + missing +
                          ") does not exist in any lumenstack, error(80004005)"));
@@ -214,17 +214,17 @@ TEST_F(ImportTest, LocateLunsRefusesBadArgumentsBeforeAnyWork) {
   sim_.ClearRequests();
   EXPECT_EQ(E_POINTER, provider->LocateLuns(1, nullptr));
 
-  LunRecordSet first({WithoutIdentifierList(SerialOf(kOurSnapshot), kOurSnapshot)});
-  EXPECT_EQ(E_INVALIDARG, provider->LocateLuns(first.Count(), first.Records()));
+  LunRecordArray first = MakeLunRecords({WithoutIdentifierList(SerialOf(kOurSnapshot), kOurSnapshot)});
+  EXPECT_EQ(E_INVALIDARG, provider->LocateLuns(first.count(), first.data()));
   EXPECT_EQ(1u, LogCount("EXITING: CKovaVssProvider::LocateLuns(80070057). Invalid argument: Lun "
                          "VDS descriptor identifier is null"));
 
-  LunRecordSet later;
-  later.Add(SerialOf(kOurSnapshot), kOurSnapshot);
-  later.Add(WithoutIdentifierList(SerialOf(kForeignSnapshot), kForeignSnapshot));
+  LunRecordArray later;
+  AddLun(later, SerialOf(kOurSnapshot), kOurSnapshot);
+  AddLun(later, WithoutIdentifierList(SerialOf(kForeignSnapshot), kForeignSnapshot));
   later[1].m_deviceIdDescriptor.m_cIdentifiers = 2;  // counted, but no list to read
-  EXPECT_EQ(E_INVALIDARG, provider->LocateLuns(later.Count(), later.Records()));
-  EXPECT_EQ(E_INVALIDARG, provider->LocateLuns(-1, later.Records()));
+  EXPECT_EQ(E_INVALIDARG, provider->LocateLuns(later.count(), later.data()));
+  EXPECT_EQ(E_INVALIDARG, provider->LocateLuns(-1, later.data()));
   EXPECT_TRUE(RequestLines().empty());
 }
 
@@ -232,10 +232,10 @@ TEST_F(ImportTest, LocateLunsAndResyncLunsRefuseACallerWhoIsNoAdministrator) {
   ProviderRef provider;
   sim_.ClearRequests();
   platform::ScopedCallerIdentity user(1000);
-  LunRecordSet luns;
-  luns.Add(SerialOf(kOurSnapshot), kOurSnapshot);
-  EXPECT_EQ(VSS_E_PROVIDER_VETO, provider->LocateLuns(luns.Count(), luns.Records()));
-  EXPECT_EQ(VSS_E_PROVIDER_VETO, provider->ResyncLuns(luns.Records(), luns.Records(), 1, nullptr));
+  LunRecordArray luns;
+  AddLun(luns, SerialOf(kOurSnapshot), kOurSnapshot);
+  EXPECT_EQ(VSS_E_PROVIDER_VETO, provider->LocateLuns(luns.count(), luns.data()));
+  EXPECT_EQ(VSS_E_PROVIDER_VETO, provider->ResyncLuns(luns.data(), luns.data(), 1, nullptr));
   EXPECT_EQ(1u, LogCount("EXITING: CKovaVssProvider::LocateLuns(80042306). Authorization failure"));
   EXPECT_EQ(1u,
             LogCount("EXITING : CKovaVssProvider::ResyncLuns(80042306). Authorization failure"));
@@ -353,7 +353,7 @@ TEST_F(ImportTest, OnLunEmptyIgnoresOtherVendorsAndRefusesUnknownLuns) {
   LunSpec other{SerialOf(kOurSnapshot), kOurSnapshot, "ACME    "};
   VDS_LUN_INFORMATION lun = MakeLunRecord(other);
   EXPECT_EQ(S_OK, provider->OnLunEmpty(nullptr, &lun));
-  ReleaseLunRecord(lun);
+  FreeLunInformation(lun);
   EXPECT_TRUE(RequestLines().empty());
   EXPECT_EQ(1u, LogCount("Non KOVA Lun encountered. VendorId=ACME    "));
   EXPECT_EQ(E_POINTER, provider->OnLunEmpty(nullptr, nullptr));
@@ -361,7 +361,7 @@ TEST_F(ImportTest, OnLunEmptyIgnoresOtherVendorsAndRefusesUnknownLuns) {
   const std::string unknown = SerialOf("db01").substr(0, 16) + "0000FFFF";
   lun = MakeLunRecord(LunSpec{unknown, "db01.VSS-FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF"});
   EXPECT_EQ(VSS_E_PROVIDER_VETO, provider->OnLunEmpty(nullptr, &lun));
-  ReleaseLunRecord(lun);
+  FreeLunInformation(lun);
   EXPECT_EQ(Strings({unknown}), events_.Insertions(kEventVolumeNotOnKnownArray));
   EXPECT_EQ(1u, LogCount("Lun(" + unknown +
                          ") is not found in any lumenstack to delete, error(80004005)"));
@@ -462,13 +462,13 @@ class ResyncTest : public ImportTest {
   }
   HRESULT Resync(CKovaVssProvider* provider,
                  const std::vector<std::pair<LunSpec, LunSpec>>& pairs) {
-    LunRecordSet sources;
-    LunRecordSet targets;
+    LunRecordArray sources;
+    LunRecordArray targets;
     for (const auto& pair : pairs) {
-      sources.Add(pair.first);
-      targets.Add(pair.second);
+      AddLun(sources, pair.first);
+      AddLun(targets, pair.second);
     }
-    return provider->ResyncLuns(sources.Records(), targets.Records(),
+    return provider->ResyncLuns(sources.data(), targets.data(),
                                 static_cast<DWORD>(pairs.size()), nullptr);
   }
   LunSpec Local(const std::string& name) const { return LunSpec{SerialOf(name), name}; }
@@ -540,14 +540,14 @@ TEST_F(ResyncTest, ARefusedCopyEndsTheCall) {
 
 TEST_F(ResyncTest, RefusesMissingRecords) {
   ProviderRef provider;
-  LunRecordSet luns;
-  luns.Add(Local(kOurSnapshot));
-  EXPECT_EQ(E_POINTER, provider->ResyncLuns(nullptr, luns.Records(), 1, nullptr));
-  EXPECT_EQ(E_POINTER, provider->ResyncLuns(luns.Records(), nullptr, 1, nullptr));
+  LunRecordArray luns;
+  AddLun(luns, Local(kOurSnapshot));
+  EXPECT_EQ(E_POINTER, provider->ResyncLuns(nullptr, luns.data(), 1, nullptr));
+  EXPECT_EQ(E_POINTER, provider->ResyncLuns(luns.data(), nullptr, 1, nullptr));
   LunSpec bare = Local("db01");
   bare.with_identifier_list = false;
-  LunRecordSet targets({bare});
-  EXPECT_EQ(E_INVALIDARG, provider->ResyncLuns(luns.Records(), targets.Records(), 1, nullptr));
+  LunRecordArray targets = MakeLunRecords({bare});
+  EXPECT_EQ(E_INVALIDARG, provider->ResyncLuns(luns.data(), targets.data(), 1, nullptr));
   EXPECT_EQ(1u, LogCount("EXITING: CKovaVssProvider::ResyncLuns(80070057). Invalid Argument: LUN "
                          "Info is NULL"));
 }
@@ -557,10 +557,10 @@ TEST_F(ResyncTest, RefusesMissingRecords) {
 TEST_F(ImportTest, OnReuseLunsIsNotImplementedInAnyState) {
   ProviderRef provider;
   EXPECT_EQ(E_NOTIMPL, provider->OnReuseLuns(nullptr, nullptr, 0));
-  LunRecordSet luns;
-  luns.Add(SerialOf("db01"), "db01");
+  LunRecordArray luns;
+  AddLun(luns, SerialOf("db01"), "db01");
   CreateSet(provider.get(), TestGuid(1), luns);
-  EXPECT_EQ(E_NOTIMPL, provider->OnReuseLuns(luns.Records(), luns.Records(), 1));
+  EXPECT_EQ(E_NOTIMPL, provider->OnReuseLuns(luns.data(), luns.data(), 1));
   EXPECT_EQ(2u, LogCount("Unsupported(OnReuseLuns()) VSS API got called."));
 }
 

@@ -37,9 +37,9 @@ class LunIdentificationTest : public ProviderTest {
     ProviderTest::TearDown();
   }
   // Looks |luns| up through AreLunsSupported; the names found are logged.
-  bool Supported(LunRecordSet& luns) {
+  bool Supported(LunRecordArray& luns) {
     BOOL supported = FALSE;
-    EXPECT_EQ(S_OK, (*provider_)->AreLunsSupported(luns.Count(), 0, luns.Devices(), luns.Records(),
+    EXPECT_EQ(S_OK, (*provider_)->AreLunsSupported(luns.count(), 0, luns.devices(), luns.data(),
                                                    &supported));
     return supported != FALSE;
   }
@@ -58,8 +58,8 @@ class LunIdentificationTest : public ProviderTest {
 };
 
 TEST_F(LunIdentificationTest, TheNameInTheRecordIsConfirmedWithOneRequest) {
-  LunRecordSet luns;
-  luns.Add(kDb01Serial, "db01");
+  LunRecordArray luns;
+  AddLun(luns, kDb01Serial, "db01");
   EXPECT_TRUE(Supported(luns));
   EXPECT_THAT(RequestLines(), ElementsAre("GET /api/1.1/volume/db01"));
   EXPECT_EQ("db01", FoundName(kDb01Serial));
@@ -67,15 +67,15 @@ TEST_F(LunIdentificationTest, TheNameInTheRecordIsConfirmedWithOneRequest) {
 }
 
 TEST_F(LunIdentificationTest, ASecondLookupComesFromTheCacheWithoutAMembershipTest) {
-  LunRecordSet named;
-  named.Add(kDb01Serial, "db01");
+  LunRecordArray named;
+  AddLun(named, kDb01Serial, "db01");
   ASSERT_TRUE(Supported(named));
   const size_t membership = LogCount("ENTERING: KovaArray::DoesVolumeBelongToArray");
   EXPECT_EQ(1u, membership);
 
   sim_.ClearRequests();
-  LunRecordSet unnamed;
-  unnamed.Add(kDb01Serial);
+  LunRecordArray unnamed;
+  AddLun(unnamed, kDb01Serial);
   EXPECT_TRUE(Supported(unnamed));
   EXPECT_THAT(RequestLines(), ElementsAre("GET /api/1.1/volume/db01"));
   EXPECT_EQ(membership, LogCount("ENTERING: KovaArray::DoesVolumeBelongToArray"));
@@ -83,8 +83,8 @@ TEST_F(LunIdentificationTest, ASecondLookupComesFromTheCacheWithoutAMembershipTe
 }
 
 TEST_F(LunIdentificationTest, WithoutANameTheArrayScanFindsTheVolume) {
-  LunRecordSet luns;
-  luns.Add(kDb01Serial);
+  LunRecordArray luns;
+  AddLun(luns, kDb01Serial);
   EXPECT_TRUE(Supported(luns));
   EXPECT_THAT(RequestLines(), ElementsAre("GET /api/1.1/volume"));
   EXPECT_EQ("db01", FoundName(kDb01Serial));
@@ -93,16 +93,16 @@ TEST_F(LunIdentificationTest, WithoutANameTheArrayScanFindsTheVolume) {
 }
 
 TEST_F(LunIdentificationTest, AStaleNameIsCorrectedByTheScan) {
-  LunRecordSet luns;
-  luns.Add(kDb01Serial, "db02");
+  LunRecordArray luns;
+  AddLun(luns, kDb01Serial, "db02");
   EXPECT_TRUE(Supported(luns));
   EXPECT_THAT(RequestLines(), ElementsAre("GET /api/1.1/volume/db02", "GET /api/1.1/volume"));
   EXPECT_EQ("db01", FoundName(kDb01Serial));
 }
 
 TEST_F(LunIdentificationTest, ASnapshotLunIsFoundByTheSnapshotScanAndCached) {
-  LunRecordSet luns;
-  luns.Add(kSnapshotSerial);
+  LunRecordArray luns;
+  AddLun(luns, kSnapshotSerial);
   EXPECT_TRUE(Supported(luns));
   EXPECT_THAT(RequestLines(), ElementsAre("GET /api/1.1/volume", "GET /api/1.1/volume?snap=true"));
   EXPECT_EQ("db01.nightly", FoundName(kSnapshotSerial));
@@ -117,31 +117,31 @@ TEST_F(LunIdentificationTest, ANameInBinaryIsNotUsedAndAMissingDeviceLeadsToTheS
   wanted.serial = kDb01Serial;
   wanted.volume_name = "db01";
   wanted.name_code_set = VDSStorageIdCodeSetBinary;
-  LunRecordSet luns;
-  luns.Add(wanted, "/dev/kova-test-no-such-disk");
+  LunRecordArray luns;
+  AddLun(luns, wanted, "/dev/kova-test-no-such-disk");
   EXPECT_TRUE(Supported(luns));
   EXPECT_THAT(RequestLines(), ElementsAre("GET /api/1.1/volume"));
   EXPECT_EQ(1u, ScanCount());
 }
 
 TEST_F(LunIdentificationTest, ANameThatCannotStandInAPathIsNeverSent) {
-  LunRecordSet luns;
-  luns.Add(kDb01Serial, "../host");
+  LunRecordArray luns;
+  AddLun(luns, kDb01Serial, "../host");
   EXPECT_TRUE(Supported(luns));
   EXPECT_THAT(RequestLines(), ElementsAre("GET /api/1.1/volume"));
   EXPECT_EQ("db01", FoundName(kDb01Serial));
 }
 
 TEST_F(LunIdentificationTest, ASerialOfNoConfiguredArrayAsksNothing) {
-  LunRecordSet luns;
-  luns.Add("0123456789ABCDEF00000001", "db01");
+  LunRecordArray luns;
+  AddLun(luns, "0123456789ABCDEF00000001", "db01");
   EXPECT_FALSE(Supported(luns));
   EXPECT_THAT(RequestLines(), IsEmpty());
 }
 
 TEST_F(LunIdentificationTest, AVolumeRenamedOnTheArrayIsFoundAgainAndRecached) {
-  LunRecordSet luns;
-  luns.Add(kDb01Serial, "db01");
+  LunRecordArray luns;
+  AddLun(luns, kDb01Serial, "db01");
   ASSERT_TRUE(Supported(luns));
 
   // The same array, now calling the volume db01-renamed.
@@ -149,8 +149,8 @@ TEST_F(LunIdentificationTest, AVolumeRenamedOnTheArrayIsFoundAgainAndRecached) {
   sim_.Stop();
   kova_sim::ArraySim renamed(FixedSerialSeed("db01-renamed"));
   renamed.Start(port);
-  LunRecordSet unnamed;
-  unnamed.Add(kDb01Serial);
+  LunRecordArray unnamed;
+  AddLun(unnamed, kDb01Serial);
   EXPECT_TRUE(Supported(unnamed));
   EXPECT_EQ("db01-renamed", FoundName(kDb01Serial));
   EXPECT_EQ(1u, ScanCount());
@@ -188,9 +188,9 @@ class TwoArraysTest : public LunIdentificationTest {
 TEST_F(TwoArraysTest, EachSerialIsLookedUpOnTheArrayItBelongsTo) {
   sim_.ClearRequests();
   second_.ClearRequests();
-  LunRecordSet luns;
-  luns.Add(kDb01Serial, "db01");
-  luns.Add("0706050403020100000000AA", "sql01");
+  LunRecordArray luns;
+  AddLun(luns, kDb01Serial, "db01");
+  AddLun(luns, "0706050403020100000000AA", "sql01");
   EXPECT_TRUE(Supported(luns));
   EXPECT_THAT(RequestLines(), ElementsAre("GET /api/1.1/volume/db01"));
   ASSERT_EQ(1u, second_.Requests().size());

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "provider/lun/lun_record.h"
+#include "provider/lun/lun_volume_name.h"
 #include "provider/vss/lun_information.h"
 #include "tests/provider/lun_records.h"
 #include "tests/support/scoped_test_log.h"
@@ -26,7 +28,7 @@ LunSpec LunWithVendor(const std::string& vendor) {
 
 TEST(LunVendorTest, OnlyTheFourUpperCaseLettersCount) {
   ScopedTestLog log(LOG_DEBUG);
-  LunRecordSet luns({LunWithVendor("KOVA    "), LunWithVendor("KOVAXYZ"), LunWithVendor("kova    "), LunWithVendor("KOV"), LunWithVendor("")});
+  LunRecordArray luns = MakeLunRecords({LunWithVendor("KOVA    "), LunWithVendor("KOVAXYZ"), LunWithVendor("kova    "), LunWithVendor("KOV"), LunWithVendor("")});
   EXPECT_TRUE(IsKovaLun(luns[0]));
   EXPECT_TRUE(IsKovaLun(luns[1]));
   EXPECT_FALSE(IsKovaLun(luns[2]));
@@ -42,7 +44,7 @@ TEST(LunVendorTest, OnlyTheFourUpperCaseLettersCount) {
 
 TEST(VolumeNameIdentifierTest, TheFirstAsciiVendorSpecificIdentifierWithBytesGivesTheName) {
   LunSpec wanted = LunWithVendor("KOVA    ");
-  LunRecordSet luns({wanted});
+  LunRecordArray luns = MakeLunRecords({wanted});
   std::string name;
   ASSERT_TRUE(ReadVolumeNameIdentifier(luns[0], name));
   EXPECT_EQ("db01", name);
@@ -80,7 +82,7 @@ TEST(VolumeNameIdentifierTest, NamesThatCannotStandInARequestPathAreRefused) {
 TEST(LunDumpTest, TheDumpListsFieldsIdentifiersAndInterconnects) {
   LunSpec wanted = LunWithVendor("KOVA    ");
   wanted.with_interconnect = true;
-  LunRecordSet luns({wanted});
+  LunRecordArray luns = MakeLunRecords({wanted});
   EXPECT_EQ(
       "\n------ VDS Lun Info for volume (name=db01, serial=9E258D0B7A4F1E6300000001) ------\n"
       "Serial No:9E258D0B7A4F1E6300000001, Product Revision:8888, Product Id:Lumenstack      , "
@@ -97,8 +99,8 @@ TEST(LunDumpTest, TheDumpListsFieldsIdentifiersAndInterconnects) {
 }
 
 TEST(LunDumpTest, EmptyListsAreLeftOutAndMissingTextsPrintEmpty) {
-  LunRecordSet luns;
-  luns.AddEmpty(1);
+  LunRecordArray luns;
+  AddEmptyLuns(luns, 1);
   EXPECT_EQ("\n------ t ------\nSerial No:, Product Revision:, Product Id:, Vendor Id:\n",
             FormatLunInformation("t", luns[0]));
 }
@@ -106,8 +108,8 @@ TEST(LunDumpTest, EmptyListsAreLeftOutAndMissingTextsPrintEmpty) {
 TEST(TargetLunTest, ATargetRecordDescribesTheSnapshotWithExactByteCounts) {
   LunSpec wanted = LunWithVendor("KOVA    ");
   wanted.with_interconnect = true;
-  LunRecordSet luns({wanted});
-  luns.AddEmpty(1);
+  LunRecordArray luns = MakeLunRecords({wanted});
+  AddEmptyLuns(luns, 1);
   luns[0].m_DeviceType = 7;
   luns[0].m_DeviceTypeModifier = 3;
   luns[0].m_deviceIdDescriptor.m_version = 4;
@@ -160,7 +162,6 @@ TEST(TargetLunTest, FreeingNullsEveryPointerAndCanBeRepeated) {
   EXPECT_EQ(nullptr, lun.m_deviceIdDescriptor.m_rgIdentifiers);
   EXPECT_EQ(nullptr, lun.m_rgInterconnects);
   FreeLunInformation(lun);
-  ReleaseLunRecord(lun);
 }
 
 }  // namespace

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "platform/vss_compat.h"
+#include "provider/lun/lun_record.h"
+#include "provider/lun/lun_record_array.h"
 
 struct LunSpec {
   std::string serial;
@@ -20,37 +22,19 @@ struct LunSpec {
   bool with_interconnect = false;    // one iSCSI interconnect with port and address
 };
 
-// A contiguous array of records (the shape VSS passes) with their device
-// names, all allocated with CoTaskMemAlloc and freed on destruction.
-class LunRecordSet {
- public:
-  LunRecordSet() = default;
-  explicit LunRecordSet(const std::vector<LunSpec>& specs);
-  ~LunRecordSet();
-  LunRecordSet(const LunRecordSet&) = delete;
-  LunRecordSet& operator=(const LunRecordSet&) = delete;
-
-  // Appends a record; pointers from Records() and Devices() change.
-  void Add(const LunSpec& wanted, const std::string& device = "");
-  void Add(const std::string& serial, const std::string& volume_name = "");
-  // |count| zeroed records, as VSS passes target records.
-  void AddEmpty(size_t count);
-
-  VDS_LUN_INFORMATION* Records() { return records_.empty() ? nullptr : records_.data(); }
-  VDS_LUN_INFORMATION& operator[](size_t index) { return records_.at(index); }
-  // Device names, null where none was given.
-  VSS_PWSZ* Devices() { return devices_.empty() ? nullptr : devices_.data(); }
-  LONG Count() const { return static_cast<LONG>(records_.size()); }
-
- private:
-  std::vector<VDS_LUN_INFORMATION> records_;
-  std::vector<VSS_PWSZ> devices_;
-};
-
-// A record made from |wanted| with task memory; release it with
-// ReleaseLunRecord (which also frees what a provider put into it).
+// A record made from |wanted| in task memory; release it with
+// FreeLunInformation (which also frees what a provider put into it).
 VDS_LUN_INFORMATION MakeLunRecord(const LunSpec& wanted);
-void ReleaseLunRecord(VDS_LUN_INFORMATION& lun);
+
+// Appends the record of |wanted| with the device name |device|; an empty
+// |device| gives the record no device name (a null pointer).
+void AddLun(LunRecordArray& luns, const LunSpec& wanted, const std::string& device = "");
+void AddLun(LunRecordArray& luns, const std::string& serial, const std::string& volume_name = "");
+// Appends |count| zeroed records without device names, as VSS passes
+// target records.
+void AddEmptyLuns(LunRecordArray& luns, size_t count);
+// One record per spec, without device names.
+LunRecordArray MakeLunRecords(const std::vector<LunSpec>& specs);
 
 // The text of identifier |index| (its bytes, without a trailing NUL).
 std::string IdentifierText(const VDS_LUN_INFORMATION& lun, ULONG index);

@@ -19,8 +19,8 @@ namespace {
 
 class LunSupportTest : public ProviderTest {
  protected:
-  HRESULT AreSupported(LunRecordSet& luns, BOOL* supported, LONG context = 0) {
-    return Provider()->AreLunsSupported(luns.Count(), context, luns.Devices(), luns.Records(),
+  HRESULT AreSupported(LunRecordArray& luns, BOOL* supported, LONG context = 0) {
+    return Provider()->AreLunsSupported(luns.count(), context, luns.devices(), luns.data(),
                                        supported);
   }
   std::string UnknownSerial() const { return SerialOf("db01").substr(0, 16) + "0000FFFF"; }
@@ -41,7 +41,7 @@ class LunSupportTest : public ProviderTest {
 };
 
 TEST_F(LunSupportTest, NoLunsAreSupported) {
-  LunRecordSet none;
+  LunRecordArray none;
   BOOL supported = FALSE;
   EXPECT_EQ(S_OK, AreSupported(none, &supported));
   EXPECT_TRUE(supported);
@@ -49,9 +49,9 @@ TEST_F(LunSupportTest, NoLunsAreSupported) {
 }
 
 TEST_F(LunSupportTest, EveryLunOnAConfiguredArrayIsSupported) {
-  LunRecordSet luns;
-  luns.Add(SerialOf("db01"), "db01");
-  luns.Add(SerialOf("db02"), "db02");
+  LunRecordArray luns;
+  AddLun(luns, SerialOf("db01"), "db01");
+  AddLun(luns, SerialOf("db02"), "db02");
   BOOL supported = FALSE;
   EXPECT_EQ(S_OK, AreSupported(luns, &supported));
   EXPECT_TRUE(supported);
@@ -72,9 +72,9 @@ TEST_F(LunSupportTest, AForeignLunMakesTheSetUnsupportedWithoutAskingAnArray) {
   LunSpec foreign;
   foreign.serial = "6000C29A1B2C3D4E5F60718293A4B5C6";
   foreign.vendor = "OTHERCO ";
-  LunRecordSet luns;
-  luns.Add(SerialOf("db01"), "db01");
-  luns.Add(foreign);
+  LunRecordArray luns;
+  AddLun(luns, SerialOf("db01"), "db01");
+  AddLun(luns, foreign);
   BOOL supported = TRUE;
   EXPECT_EQ(S_OK, AreSupported(luns, &supported));
   EXPECT_FALSE(supported);
@@ -85,9 +85,9 @@ TEST_F(LunSupportTest, AForeignLunMakesTheSetUnsupportedWithoutAskingAnArray) {
 }
 
 TEST_F(LunSupportTest, AnUnknownSerialMakesTheSetUnsupportedAndTheFoundLunStaysCached) {
-  LunRecordSet luns;
-  luns.Add(SerialOf("db01"), "db01");
-  luns.Add(UnknownSerial(), "ghost");
+  LunRecordArray luns;
+  AddLun(luns, SerialOf("db01"), "db01");
+  AddLun(luns, UnknownSerial(), "ghost");
   BOOL supported = TRUE;
   EXPECT_EQ(S_OK, AreSupported(luns, &supported));
   EXPECT_FALSE(supported);
@@ -97,16 +97,16 @@ TEST_F(LunSupportTest, AnUnknownSerialMakesTheSetUnsupportedAndTheFoundLunStaysC
   // db01 comes from the cache now: a record without its name costs one
   // confirmation request and no array scan.
   sim_.ClearRequests();
-  LunRecordSet again;
-  again.Add(SerialOf("db01"));
+  LunRecordArray again;
+  AddLun(again, SerialOf("db01"));
   EXPECT_EQ(S_OK, AreSupported(again, &supported));
   EXPECT_TRUE(supported);
   EXPECT_THAT(RequestLines(), ElementsAre("GET /api/1.1/volume/db01"));
 }
 
 TEST_F(LunSupportTest, PlexSnapshotsAreRefusedWithAWarningEvent) {
-  LunRecordSet luns;
-  luns.Add(SerialOf("db01"), "db01");
+  LunRecordArray luns;
+  AddLun(luns, SerialOf("db01"), "db01");
   BOOL supported = TRUE;
   EXPECT_EQ(VSS_E_PROVIDER_VETO, AreSupported(luns, &supported, VSS_VOLSNAP_ATTR_PLEX | 0x1));
   EXPECT_FALSE(supported);
@@ -124,19 +124,19 @@ TEST_F(LunSupportTest, BadRecordsAreInvalidArguments) {
   LunSpec bare;
   bare.serial = SerialOf("db01");
   bare.with_identifier_list = false;
-  LunRecordSet luns({bare});
+  LunRecordArray luns = MakeLunRecords({bare});
   BOOL supported = TRUE;
   EXPECT_EQ(E_INVALIDARG, AreSupported(luns, &supported));
   EXPECT_EQ(1u, LogCount("EXITING: CKovaVssProvider::AreLunsSupported(80070057). Identifier "
                          "information is null."));
 
-  LunRecordSet short_serial;
-  short_serial.Add("9E258D0B7A4F", "db01");
+  LunRecordArray short_serial;
+  AddLun(short_serial, "9E258D0B7A4F", "db01");
   EXPECT_EQ(E_INVALIDARG, AreSupported(short_serial, &supported));
   EXPECT_FALSE(supported);
   EXPECT_EQ(0u, RequestCount());
 
-  EXPECT_EQ(E_POINTER, Provider()->AreLunsSupported(1, 0, nullptr, luns.Records(), nullptr));
+  EXPECT_EQ(E_POINTER, Provider()->AreLunsSupported(1, 0, nullptr, luns.data(), nullptr));
   EXPECT_EQ(E_POINTER, Provider()->AreLunsSupported(2, 0, nullptr, nullptr, &supported));
 }
 
@@ -148,8 +148,8 @@ TEST_F(LunSupportTest, AnArrayFailureDuringTheLookupIsAVetoWithItsEvent) {
   fault.times = -1;
   fault.body = R"({"msg": "array busy"})";
   sim_.InjectFault(fault);
-  LunRecordSet luns;
-  luns.Add(SerialOf("db01"), "db01");
+  LunRecordArray luns;
+  AddLun(luns, SerialOf("db01"), "db01");
   BOOL supported = TRUE;
   EXPECT_EQ(VSS_E_PROVIDER_VETO, AreSupported(luns, &supported));
   EXPECT_FALSE(supported);
@@ -164,7 +164,7 @@ TEST_F(LunSupportTest, FillInLunInfoDumpsAKovaLunAndLeavesTheRecordAsItWas) {
   wanted.serial = SerialOf("db01");
   wanted.volume_name = "db01";
   wanted.with_interconnect = true;
-  LunRecordSet luns({wanted});
+  LunRecordArray luns = MakeLunRecords({wanted});
   const std::string before = FormatLunInformation("x", luns[0]);
   const char* vendor = luns[0].m_szVendorId;
   BOOL supported = FALSE;
@@ -182,8 +182,8 @@ TEST_F(LunSupportTest, FillInLunInfoAnswersForeignAndUnknownLuns) {
   LunSpec foreign;
   foreign.serial = "6000C29A1B2C3D4E5F60718293A4B5C6";
   foreign.vendor = "OTHERCO ";
-  LunRecordSet luns({foreign});
-  luns.Add(UnknownSerial(), "ghost");
+  LunRecordArray luns = MakeLunRecords({foreign});
+  AddLun(luns, UnknownSerial(), "ghost");
   BOOL supported = TRUE;
   EXPECT_EQ(S_OK, Provider()->FillInLunInfo(nullptr, &luns[0], &supported));
   EXPECT_FALSE(supported);
@@ -201,9 +201,9 @@ TEST_F(LunSupportTest, FillInLunInfoAnswersForeignAndUnknownLuns) {
 }
 
 TEST_F(LunSupportTest, CallersWhoAreNoAdministratorsAreRefused) {
-  LunRecordSet luns;
-  luns.Add(SerialOf("db01"), "db01");
-  luns.AddEmpty(1);
+  LunRecordArray luns;
+  AddLun(luns, SerialOf("db01"), "db01");
+  AddEmptyLuns(luns, 1);
   platform::ScopedCallerIdentity user(1000);
   BOOL supported = TRUE;
   EXPECT_EQ(VSS_E_PROVIDER_VETO, AreSupported(luns, &supported));
@@ -222,18 +222,18 @@ class TargetLunsTest : public LunSupportTest {
  protected:
   void SetUp() override {
     LunSupportTest::SetUp();
-    sources_.Add(SerialOf("db01"), "db01");
-    sources_.Add(SerialOf("db02"), "db02");
+    AddLun(sources_, SerialOf("db01"), "db01");
+    AddLun(sources_, SerialOf("db02"), "db02");
     CreateSet(Provider(), TestGuid(1), sources_);
-    targets_.AddEmpty(2);
+    AddEmptyLuns(targets_, 2);
   }
   HRESULT GetTargets() {
-    return Provider()->GetTargetLuns(sources_.Count(), sources_.Devices(), sources_.Records(),
-                                     targets_.Records());
+    return Provider()->GetTargetLuns(sources_.count(), sources_.devices(), sources_.data(),
+                                     targets_.data());
   }
 
-  LunRecordSet sources_;
-  LunRecordSet targets_;
+  LunRecordArray sources_;
+  LunRecordArray targets_;
 };
 
 TEST_F(TargetLunsTest, EachTargetDescribesTheSnapshotOfItsSource) {
@@ -280,18 +280,18 @@ TEST_F(TargetLunsTest, ASourceWithoutIdentifiersIsSkippedAndTheOthersFilled) {
 }
 
 TEST_F(TargetLunsTest, ALunOutsideTheSetIsAVeto) {
-  LunRecordSet others;
-  others.Add(SerialOf("logs01"), "logs01");
-  others.AddEmpty(1);
+  LunRecordArray others;
+  AddLun(others, SerialOf("logs01"), "logs01");
+  AddEmptyLuns(others, 1);
   EXPECT_EQ(VSS_E_PROVIDER_VETO, Provider()->GetTargetLuns(1, nullptr, &others[0], &others[1]));
   EXPECT_THAT(events_.Insertions(kEventVolumeCheckFailed),
               ElementsAre("Internal Error. Could not find the snapshot associated with volume '" +
                           SerialOf("logs01") + "'"));
   EXPECT_EQ(nullptr, others[1].m_szSerialNumber);
 
-  LunRecordSet unknown;
-  unknown.Add(UnknownSerial(), "ghost");
-  unknown.AddEmpty(1);
+  LunRecordArray unknown;
+  AddLun(unknown, UnknownSerial(), "ghost");
+  AddEmptyLuns(unknown, 1);
   EXPECT_EQ(VSS_E_PROVIDER_VETO, Provider()->GetTargetLuns(1, nullptr, &unknown[0], &unknown[1]));
   EXPECT_EQ(1u, LogCount("EXITING: CKovaVssProvider::GetTargetLuns. No Lumenstack owns the volume '" +
                          UnknownSerial() + "'"));
@@ -299,11 +299,11 @@ TEST_F(TargetLunsTest, ALunOutsideTheSetIsAVeto) {
 }
 
 TEST_F(TargetLunsTest, ALunWhoseSnapshotWasNeverMadeHasNoTarget) {
-  LunRecordSet luns;
-  luns.Add(SerialOf("logs01"), "logs01");
-  luns.AddEmpty(1);
-  ASSERT_EQ(S_OK, Provider()->BeginPrepareSnapshot(TestGuid(2), TestGuid(3), 0, 1, luns.Devices(),
-                                                   luns.Records()));
+  LunRecordArray luns;
+  AddLun(luns, SerialOf("logs01"), "logs01");
+  AddEmptyLuns(luns, 1);
+  ASSERT_EQ(S_OK, Provider()->BeginPrepareSnapshot(TestGuid(2), TestGuid(3), 0, 1, luns.devices(),
+                                                   luns.data()));
   EXPECT_EQ(VSS_E_PROVIDER_VETO, Provider()->GetTargetLuns(1, nullptr, &luns[0], &luns[1]));
   EXPECT_EQ(nullptr, luns[1].m_szSerialNumber);
   EXPECT_EQ(S_OK, Provider()->AbortSnapshots(TestGuid(2)));

@@ -168,17 +168,17 @@ size_t ProviderTest::LogCount(const std::string& text) const {
 }
 
 void ProviderTest::PrepareSet(CKovaVssProvider* provider, const GUID& set_id,
-                              LunRecordSet& luns) const {
-  ASSERT_EQ(S_OK, provider->BeginPrepareSnapshot(set_id, TestGuid(99), 0, luns.Count(),
-                                                 luns.Devices(), luns.Records()));
+                              LunRecordArray& luns) const {
+  ASSERT_EQ(S_OK, provider->BeginPrepareSnapshot(set_id, TestGuid(99), 0, luns.count(),
+                                                 luns.devices(), luns.data()));
   ASSERT_EQ(S_OK, provider->EndPrepareSnapshots(set_id));
   ASSERT_EQ(S_OK, provider->PreCommitSnapshots(set_id));
 }
 
 void ProviderTest::CreateSet(CKovaVssProvider* provider, const GUID& set_id,
-                             LunRecordSet& luns) const {
+                             LunRecordArray& luns) const {
   PrepareSet(provider, set_id, luns);
   ASSERT_EQ(S_OK, provider->CommitSnapshots(set_id));
-  ASSERT_EQ(S_OK, provider->PostCommitSnapshots(set_id, luns.Count()));
+  ASSERT_EQ(S_OK, provider->PostCommitSnapshots(set_id, luns.count()));
   ASSERT_EQ(VSS_SS_CREATED, provider->CurrentState());
 }

@@ -83,9 +83,9 @@ class ProviderTest : public testing::Test {
   size_t LogCount(const std::string& text) const;
 
   // Runs BeginPrepare .. PreCommit for |luns| and expects each to succeed.
-  void PrepareSet(CKovaVssProvider* provider, const GUID& set_id, LunRecordSet& luns) const;
+  void PrepareSet(CKovaVssProvider* provider, const GUID& set_id, LunRecordArray& luns) const;
   // PrepareSet, CommitSnapshots and PostCommitSnapshots.
-  void CreateSet(CKovaVssProvider* provider, const GUID& set_id, LunRecordSet& luns) const;
+  void CreateSet(CKovaVssProvider* provider, const GUID& set_id, LunRecordArray& luns) const;
 
   std::shared_ptr<platform::Registry> registry_ = platform::CreateMemoryRegistry();
   ScopedTestLog log_;

@@ -91,10 +91,10 @@ TEST_F(ProviderObjectTest, AnArrayThatCannotBeInitialisedIsReportedAndLeftOut) {
   EXPECT_EQ(1u, LogCount("Failed to Initialize array (array0-unreachable)"));
 
   // The reachable array still serves lookups.
-  LunRecordSet luns;
-  luns.Add(SerialOf("db01"), "db01");
+  LunRecordArray luns;
+  AddLun(luns, SerialOf("db01"), "db01");
   BOOL supported = FALSE;
-  EXPECT_EQ(S_OK, provider->AreLunsSupported(1, 0, luns.Devices(), luns.Records(), &supported));
+  EXPECT_EQ(S_OK, provider->AreLunsSupported(1, 0, luns.devices(), luns.data(), &supported));
   EXPECT_TRUE(supported);
 }
 
@@ -104,10 +104,10 @@ TEST_F(ProviderObjectTest, WithoutConfiguredArraysEveryLunIsUnsupported) {
                                   std::string(kova::kProviderRootKey) + "array1"));
   ProviderRef provider;
   EXPECT_THAT(RequestLines(), IsEmpty());
-  LunRecordSet luns;
-  luns.Add(SerialOf("db01"), "db01");
+  LunRecordArray luns;
+  AddLun(luns, SerialOf("db01"), "db01");
   BOOL supported = TRUE;
-  EXPECT_EQ(S_OK, provider->AreLunsSupported(1, 0, luns.Devices(), luns.Records(), &supported));
+  EXPECT_EQ(S_OK, provider->AreLunsSupported(1, 0, luns.devices(), luns.data(), &supported));
   EXPECT_FALSE(supported);
   EXPECT_EQ(1u, LogCount("could not be located in a configured KOVA array.HR=80004005"));
 }
@@ -115,10 +115,10 @@ TEST_F(ProviderObjectTest, WithoutConfiguredArraysEveryLunIsUnsupported) {
 TEST_F(ProviderObjectTest, OnLoadIsRefusedWhileASetIsInProgressAndOnUnloadResets) {
   ProviderRef provider;
   EXPECT_EQ(S_OK, provider->OnLoad(nullptr));
-  LunRecordSet luns;
-  luns.Add(SerialOf("db01"), "db01");
-  ASSERT_EQ(S_OK, provider->BeginPrepareSnapshot(TestGuid(1), TestGuid(2), 0, 1, luns.Devices(),
-                                                 luns.Records()));
+  LunRecordArray luns;
+  AddLun(luns, SerialOf("db01"), "db01");
+  ASSERT_EQ(S_OK, provider->BeginPrepareSnapshot(TestGuid(1), TestGuid(2), 0, 1, luns.devices(),
+                                                 luns.data()));
   EXPECT_EQ(VSS_E_PROVIDER_VETO, provider->OnLoad(nullptr));
   EXPECT_EQ(1u, LogCount("CKovaVssProvider::OnLoad() called with unexpected state=1"));
   EXPECT_EQ(S_OK, provider->OnUnload(FALSE));
@@ -132,8 +132,8 @@ TEST_F(ProviderObjectTest, OnLoadIsRefusedWhileASetIsInProgressAndOnUnloadResets
 
 TEST_F(ProviderObjectTest, UnloadDeletesTheSnapshotsOfAnUnfinishedSetButNotOfACreatedOne) {
   ProviderRef provider;
-  LunRecordSet luns;
-  luns.Add(SerialOf("db01"), "db01");
+  LunRecordArray luns;
+  AddLun(luns, SerialOf("db01"), "db01");
   PrepareSet(provider.get(), TestGuid(1), luns);
   ASSERT_EQ(S_OK, provider->CommitSnapshots(TestGuid(1)));
   ASSERT_EQ(1u, SnapshotNames().size());
@@ -147,8 +147,8 @@ TEST_F(ProviderObjectTest, UnloadDeletesTheSnapshotsOfAnUnfinishedSetButNotOfACr
 }
 
 TEST_F(ProviderObjectTest, ReleasingTheObjectMidSetDeletesItsSnapshots) {
-  LunRecordSet luns;
-  luns.Add(SerialOf("db01"), "db01");
+  LunRecordArray luns;
+  AddLun(luns, SerialOf("db01"), "db01");
   {
     ProviderRef provider;
     PrepareSet(provider.get(), TestGuid(1), luns);
@@ -163,8 +163,8 @@ TEST_F(ProviderObjectTest, GetProviderCapabilitiesIsNotImplementedInAnyState) {
   ProviderRef provider;
   ULONGLONG mask = 0;
   EXPECT_EQ(E_NOTIMPL, provider->GetProviderCapabilities(&mask));
-  LunRecordSet luns;
-  luns.Add(SerialOf("db01"), "db01");
+  LunRecordArray luns;
+  AddLun(luns, SerialOf("db01"), "db01");
   CreateSet(provider.get(), TestGuid(1), luns);
   EXPECT_EQ(E_NOTIMPL, provider->GetProviderCapabilities(nullptr));
   EXPECT_EQ(2u, LogCount("Unsupported VSS API(GetProviderCapabilities()) got called."));
@@ -172,17 +172,17 @@ TEST_F(ProviderObjectTest, GetProviderCapabilitiesIsNotImplementedInAnyState) {
 
 TEST_F(ProviderObjectTest, SeveralThreadsShareOneObjectSafely) {
   ProviderRef provider;
-  LunRecordSet luns;
-  luns.Add(SerialOf("db01"), "db01");
-  luns.Add(SerialOf("db02"), "db02");
+  LunRecordArray luns;
+  AddLun(luns, SerialOf("db01"), "db01");
+  AddLun(luns, SerialOf("db02"), "db02");
   std::atomic<int> failures{0};
   auto ask = [&] {
     platform::ScopedCallerIdentity administrator(0);
-    LunRecordSet mine;
-    mine.Add(SerialOf("logs01"));
+    LunRecordArray mine;
+    AddLun(mine, SerialOf("logs01"));
     for (int i = 0; i < 4; ++i) {
       BOOL supported = FALSE;
-      if (provider->AreLunsSupported(1, 0, mine.Devices(), mine.Records(), &supported) != S_OK ||
+      if (provider->AreLunsSupported(1, 0, mine.devices(), mine.data(), &supported) != S_OK ||
           !supported) {
         ++failures;
       }

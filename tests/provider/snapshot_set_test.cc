@@ -23,9 +23,9 @@ class SnapshotSetTest : public ProviderTest {
  protected:
   void SetUp() override {
     ProviderTest::SetUp();
-    luns_.Add(SerialOf("db01"), "db01");
-    luns_.Add(SerialOf("db02"), "db02");
-    luns_.Add(SerialOf("logs01"), "logs01");
+    AddLun(luns_, SerialOf("db01"), "db01");
+    AddLun(luns_, SerialOf("db02"), "db02");
+    AddLun(luns_, SerialOf("logs01"), "logs01");
   }
   // "<volume>.VSS-<32 hex digits of the set>".
   static std::string SnapshotName(const std::string& volume, const GUID& set_id) {
@@ -35,12 +35,12 @@ class SnapshotSetTest : public ProviderTest {
     std::vector<std::string> lines = RequestLines();
     return std::vector<std::string>(lines.begin() + static_cast<long>(first), lines.end());
   }
-  HRESULT Begin(ProviderRef& provider, const GUID& set_id, LunRecordSet& luns) {
-    return provider->BeginPrepareSnapshot(set_id, TestGuid(77), 0, luns.Count(), luns.Devices(),
-                                          luns.Records());
+  HRESULT Begin(ProviderRef& provider, const GUID& set_id, LunRecordArray& luns) {
+    return provider->BeginPrepareSnapshot(set_id, TestGuid(77), 0, luns.count(), luns.devices(),
+                                          luns.data());
   }
 
-  LunRecordSet luns_;
+  LunRecordArray luns_;
 };
 
 TEST_F(SnapshotSetTest, TheFullSequenceMakesOneSnapshotPerLunAtCommit) {
@@ -211,12 +211,12 @@ TEST_F(SnapshotSetTest, AFailedThirdSnapshotDeletesTheFirstTwo) {
 
 TEST_F(SnapshotSetTest, BeginPrepareKeepsOneRecordPerLunAndStartsOverForANewSet) {
   ProviderRef provider;
-  LunRecordSet first;
-  first.Add(SerialOf("db01"), "db01");
-  first.Add(SerialOf("db02"), "db02");
-  LunRecordSet overlapping;
-  overlapping.Add(SerialOf("db02"), "db02");
-  overlapping.Add(SerialOf("logs01"), "logs01");
+  LunRecordArray first;
+  AddLun(first, SerialOf("db01"), "db01");
+  AddLun(first, SerialOf("db02"), "db02");
+  LunRecordArray overlapping;
+  AddLun(overlapping, SerialOf("db02"), "db02");
+  AddLun(overlapping, SerialOf("logs01"), "logs01");
   ASSERT_EQ(S_OK, Begin(provider, TestGuid(1), first));
   ASSERT_EQ(S_OK, Begin(provider, TestGuid(1), overlapping));
   std::vector<std::string> serials;
@@ -236,10 +236,10 @@ TEST_F(SnapshotSetTest, BeginPrepareKeepsOneRecordPerLunAndStartsOverForANewSet)
 
 TEST_F(SnapshotSetTest, ALunNoArrayHoldsVetoesTheSetAndReleasesTheLog) {
   ProviderRef provider;
-  LunRecordSet luns;
-  luns.Add(SerialOf("db01"), "db01");
+  LunRecordArray luns;
+  AddLun(luns, SerialOf("db01"), "db01");
   const std::string unknown = SerialOf("db01").substr(0, 16) + "0000FFFF";
-  luns.Add(unknown, "ghost");
+  AddLun(luns, unknown, "ghost");
   EXPECT_EQ(VSS_E_PROVIDER_VETO, Begin(provider, TestGuid(1), luns));
   EXPECT_EQ(VSS_SS_ABORTED, provider->CurrentState());
   EXPECT_TRUE(provider->PendingSnapshots().empty());
@@ -260,9 +260,9 @@ TEST_F(SnapshotSetTest, ARecordWithoutIdentifiersIsAnInvalidArgument) {
   LunSpec wanted;
   wanted.serial = SerialOf("db02");
   wanted.with_identifier_list = false;
-  LunRecordSet luns;
-  luns.Add(SerialOf("db01"), "db01");
-  luns.Add(wanted);
+  LunRecordArray luns;
+  AddLun(luns, SerialOf("db01"), "db01");
+  AddLun(luns, wanted);
   EXPECT_EQ(E_INVALIDARG, Begin(provider, TestGuid(1), luns));
   EXPECT_EQ(VSS_SS_UNKNOWN, provider->CurrentState());
   EXPECT_EQ(1u, LogCount("EXITING: CKovaVssProvider::BeginPrepareSnapshot(80070057). VDS Lun Info "
@@ -270,7 +270,7 @@ TEST_F(SnapshotSetTest, ARecordWithoutIdentifiersIsAnInvalidArgument) {
   EXPECT_EQ(E_INVALIDARG, provider->BeginPrepareSnapshot(TestGuid(1), TestGuid(2), 0, 2,
                                                          nullptr, nullptr));
   EXPECT_EQ(E_INVALIDARG, provider->BeginPrepareSnapshot(TestGuid(1), TestGuid(2), 0, -1,
-                                                         nullptr, luns.Records()));
+                                                         nullptr, luns.data()));
 }
 
 TEST_F(SnapshotSetTest, ACallerWhoIsNoAdministratorIsRefusedWithoutChangingTheSet) {

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "platform/guid.h"
+#include "provider/lun/lun_record.h"
 #include "tools/KovaVssShadow/lun_json.h"
-#include "tools/KovaVssShadow/lun_record.h"
 
 namespace {
 
@@ -236,12 +236,12 @@ TEST(LunRecordTest, CopyIsDeepAndFreeingLeavesAZeroedRecord) {
   EXPECT_NE(records[0].m_deviceIdDescriptor.m_rgIdentifiers[0].m_rgbIdentifier,
             copy.m_deviceIdDescriptor.m_rgIdentifiers[0].m_rgbIdentifier);
   ExpectSameRecord(records[0], copy);
-  FreeLunFields(&copy);
+  FreeLunInformation(copy);
   EXPECT_EQ(nullptr, copy.m_szSerialNumber);
   EXPECT_EQ(nullptr, copy.m_deviceIdDescriptor.m_rgIdentifiers);
   EXPECT_EQ(0u, copy.m_deviceIdDescriptor.m_cIdentifiers);
   EXPECT_EQ(0u, copy.m_cInterconnects);
-  FreeLunFields(&copy);  // a second release finds nothing to free
+  FreeLunInformation(copy);  // a second release finds nothing to free
 }
 
 }  // namespace

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "provider/lun/lun_record.h"
 #include "tests/support/fake_provider.h"
 #include "tests/support/temp_dir.h"
-#include "tools/KovaVssShadow/lun_record.h"
 #include "tools/KovaVssShadow/shadow_cli.h"
 
 class ShadowFakeTest : public testing::Test {

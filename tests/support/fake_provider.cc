@@ -1,21 +1,15 @@
 #include "tests/support/fake_provider.h"
 
-#include <cstring>
+#include "provider/lun/lun_record.h"
 
 namespace {
-
-char* TaskText(const std::string& text) {
-  char* copy = static_cast<char*>(CoTaskMemAlloc(text.size() + 1));
-  std::memcpy(copy, text.c_str(), text.size() + 1);
-  return copy;
-}
 
 VDS_STORAGE_IDENTIFIER AsciiIdentifier(VDS_STORAGE_IDENTIFIER_TYPE type, const std::string& text) {
   VDS_STORAGE_IDENTIFIER identifier{};
   identifier.m_CodeSet = VDSStorageIdCodeSetAscii;
   identifier.m_Type = type;
   identifier.m_cbIdentifier = static_cast<ULONG>(text.size() + 1);
-  identifier.m_rgbIdentifier = reinterpret_cast<BYTE*>(TaskText(text));
+  identifier.m_rgbIdentifier = reinterpret_cast<BYTE*>(TaskMemoryString(text));
   return identifier;
 }
 
@@ -24,14 +18,13 @@ void FillTarget(const VDS_LUN_INFORMATION& source, VDS_LUN_INFORMATION* target) 
   const std::string serial = FakeProvider::SnapshotSerial(source.m_szSerialNumber ? source.m_szSerialNumber : "");
   target->m_version = VER_VDS_LUN_INFORMATION;
   target->m_BusType = source.m_BusType;
-  target->m_szVendorId = TaskText(source.m_szVendorId ? source.m_szVendorId : "");
-  target->m_szProductId = TaskText(source.m_szProductId ? source.m_szProductId : "");
-  target->m_szProductRevision = TaskText(source.m_szProductRevision ? source.m_szProductRevision : "");
-  target->m_szSerialNumber = TaskText(serial);
+  target->m_szVendorId = TaskMemoryString(source.m_szVendorId ? source.m_szVendorId : "");
+  target->m_szProductId = TaskMemoryString(source.m_szProductId ? source.m_szProductId : "");
+  target->m_szProductRevision = TaskMemoryString(source.m_szProductRevision ? source.m_szProductRevision : "");
+  target->m_szSerialNumber = TaskMemoryString(serial);
   target->m_deviceIdDescriptor.m_version = VER_VDS_LUN_INFORMATION;
   target->m_deviceIdDescriptor.m_cIdentifiers = 2;
-  target->m_deviceIdDescriptor.m_rgIdentifiers =
-      static_cast<VDS_STORAGE_IDENTIFIER*>(CoTaskMemAlloc(2 * sizeof(VDS_STORAGE_IDENTIFIER)));
+  target->m_deviceIdDescriptor.m_rgIdentifiers = TaskMemoryArray<VDS_STORAGE_IDENTIFIER>(2);
   target->m_deviceIdDescriptor.m_rgIdentifiers[0] =
       AsciiIdentifier(VDSStorageIdTypeVendorId, "KOVA    Lumenstack:" + serial);
   target->m_deviceIdDescriptor.m_rgIdentifiers[1] = AsciiIdentifier(VDSStorageIdTypeVendorSpecific, "snap-" + serial);

@@ -4,8 +4,8 @@
 #include <fstream>
 #include <system_error>
 
+#include "provider/lun/lun_record.h"
 #include "tools/KovaVssShadow/lun_json.h"
-#include "tools/KovaVssShadow/lun_record.h"
 
 namespace {
 
@@ -43,7 +43,7 @@ bool LoadOne(const std::string& arg, const LunDeviceReader& reader, LunRecordArr
   VDS_LUN_INFORMATION lun{};
   std::string reason;
   if (!reader || !reader(arg, &lun, &reason)) {
-    FreeLunFields(&lun);
+    FreeLunInformation(lun);
     if (reason.empty()) reason = "cannot read the device's LUN information";
     // The device reader's messages usually name the device already.
     return *error = reason.find(arg) == std::string::npos ? arg + ": " + reason : reason, false;
@@ -51,7 +51,7 @@ bool LoadOne(const std::string& arg, const LunDeviceReader& reader, LunRecordArr
   try {
     luns->Append(&lun, arg);
   } catch (...) {
-    FreeLunFields(&lun);
+    FreeLunInformation(lun);
     throw;
   }
   return true;

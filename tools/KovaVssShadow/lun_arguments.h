@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/vss_compat.h"
-#include "tools/KovaVssShadow/lun_record_array.h"
+#include "provider/lun/lun_record_array.h"
 
 // Fills |lun| (zeroed on entry) with the record of |device| in task memory;
 // false with |error| when the device cannot be read.

@@ -18,7 +18,7 @@
 #include <string>
 
 #include "platform/vss_compat.h"
-#include "tools/KovaVssShadow/lun_record_array.h"
+#include "provider/lun/lun_record_array.h"
 
 // Appends to |records| the records of |text|: a JSON array of records, or an
 // object {"snapshot_set_id"?, "targets": [records]} as `create` prints it.

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "platform/guid.h"
+#include "provider/lun/lun_record.h"
 #include "tools/KovaVssShadow/lun_json.h"
-#include "tools/KovaVssShadow/lun_record.h"
 
 namespace {
 
@@ -107,9 +107,7 @@ std::vector<uint8_t> ReadIdentifierBytes(const Object& object, const std::string
 void ReadIdentifiers(const web::json::value& value, const std::string& path,
                      VDS_STORAGE_DEVICE_ID_DESCRIPTOR* descriptor) {
   const web::json::array& list = AsArray(value, path);
-  void* block = CoTaskMemAlloc(list.size() * sizeof(VDS_STORAGE_IDENTIFIER));
-  if (block == nullptr) throw std::bad_alloc();
-  descriptor->m_rgIdentifiers = static_cast<VDS_STORAGE_IDENTIFIER*>(block);
+  descriptor->m_rgIdentifiers = TaskMemoryArray<VDS_STORAGE_IDENTIFIER>(list.size());
   descriptor->m_cIdentifiers = 0;
   for (size_t i = 0; i < list.size(); ++i) {
     const std::string where = path + "[" + std::to_string(i) + "]";
@@ -130,9 +128,7 @@ void ReadIdentifiers(const web::json::value& value, const std::string& path,
 
 void ReadInterconnects(const web::json::value& value, const std::string& path, VDS_LUN_INFORMATION* lun) {
   const web::json::array& list = AsArray(value, path);
-  void* block = CoTaskMemAlloc(list.size() * sizeof(VDS_INTERCONNECT));
-  if (block == nullptr) throw std::bad_alloc();
-  lun->m_rgInterconnects = static_cast<VDS_INTERCONNECT*>(block);
+  lun->m_rgInterconnects = TaskMemoryArray<VDS_INTERCONNECT>(list.size());
   lun->m_cInterconnects = 0;
   for (size_t i = 0; i < list.size(); ++i) {
     const std::string where = path + "[" + std::to_string(i) + "]";
@@ -230,7 +226,7 @@ bool ParseLunRecords(const std::string& text, LunRecordArray* records, std::stri
       try {
         ReadRecord(list.at(i), prefix + "[" + std::to_string(i) + "]", &lun);
       } catch (...) {
-        FreeLunFields(&lun);
+        FreeLunInformation(lun);
         throw;
       }
       parsed.Append(&lun, "");

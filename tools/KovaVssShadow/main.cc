@@ -7,8 +7,8 @@
 
 #include "library/log/logger.h"
 #include "platform/tls_process.h"
+#include "provider/identity/lun_record_builder.h"
 #include "provider/vss/kova_vss_provider_factory.h"
-#include "tools/KovaVssShadow/device_lun_reader.h"
 #include "tools/KovaVssShadow/provider_log.h"
 #include "tools/KovaVssShadow/shadow_cli.h"
 
@@ -17,7 +17,7 @@ int main(int argc, char** argv) {
   OpenProviderLog();
   ShadowEnvironment env;
   env.factory = CreateKovaVssProviderInstance;
-  env.device_reader = ReadDeviceLunRecord;
+  env.device_reader = ReadLunInformationFromDevice;
   env.in = &std::cin;
   env.out = &std::cout;
   env.err = &std::cerr;

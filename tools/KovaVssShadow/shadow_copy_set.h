@@ -6,7 +6,7 @@
 #include <string>
 
 #include "platform/vss_compat.h"
-#include "tools/KovaVssShadow/lun_record_array.h"
+#include "provider/lun/lun_record_array.h"
 #include "tools/KovaVssShadow/provider_session.h"
 
 // The first provider call that failed: its name, its HRESULT, and why when

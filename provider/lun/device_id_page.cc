@@ -1,4 +1,4 @@
-#include "provider/identity/device_id_page.h"
+#include "provider/lun/device_id_page.h"
 
 #include <algorithm>
 

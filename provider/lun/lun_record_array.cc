@@ -1,8 +1,8 @@
-#include "tools/KovaVssShadow/lun_record_array.h"
+#include "provider/lun/lun_record_array.h"
 
 #include <utility>
 
-#include "tools/KovaVssShadow/lun_record.h"
+#include "provider/lun/lun_record.h"
 
 LunRecordArray::LunRecordArray(size_t count) : records_(count), devices_(count) {}
 
@@ -10,8 +10,7 @@ LunRecordArray::~LunRecordArray() { Clear(); }
 
 LunRecordArray::LunRecordArray(LunRecordArray&& other) noexcept
     : records_(std::move(other.records_)), devices_(std::move(other.devices_)) {
-  other.records_.clear();
-  other.devices_.clear();
+  other.Clear();
 }
 
 LunRecordArray& LunRecordArray::operator=(LunRecordArray&& other) noexcept {
@@ -21,18 +20,16 @@ LunRecordArray& LunRecordArray::operator=(LunRecordArray&& other) noexcept {
     devices_ = std::move(other.devices_);
     other.records_.clear();
     other.devices_.clear();
+    other.device_pointers_.clear();
   }
   return *this;
 }
 
-void LunRecordArray::Append(VDS_LUN_INFORMATION* record, const std::string& device) {
-  // Reserve first so that a failed allocation leaves the record with the caller.
-  records_.reserve(records_.size() + 1);
-  devices_.reserve(devices_.size() + 1);
-  devices_.push_back(device);
-  records_.push_back(*record);
-  *record = VDS_LUN_INFORMATION{};
+void LunRecordArray::Append(VDS_LUN_INFORMATION* record, const LunDeviceName& device) {
+  Add(record, device);
 }
+
+void LunRecordArray::Append(VDS_LUN_INFORMATION* record) { Add(record, std::nullopt); }
 
 void LunRecordArray::Append(LunRecordArray&& other) {
   records_.reserve(records_.size() + other.records_.size());
@@ -43,16 +40,34 @@ void LunRecordArray::Append(LunRecordArray&& other) {
   }
   other.records_.clear();
   other.devices_.clear();
+  other.device_pointers_.clear();
+}
+
+const LunDeviceName& LunRecordArray::device(size_t index) const {
+  static const LunDeviceName kNone;
+  const std::optional<LunDeviceName>& name = devices_.at(index);
+  return name ? *name : kNone;
 }
 
 VSS_PWSZ* LunRecordArray::devices() {
   device_pointers_.clear();
-  for (std::string& device : devices_) device_pointers_.push_back(&device[0]);
+  for (std::optional<LunDeviceName>& name : devices_) {
+    device_pointers_.push_back(name ? &(*name)[0] : nullptr);
+  }
   return device_pointers_.empty() ? nullptr : device_pointers_.data();
 }
 
+void LunRecordArray::Add(VDS_LUN_INFORMATION* record, std::optional<LunDeviceName> device) {
+  // Reserve first so that a failed allocation leaves the record with the caller.
+  records_.reserve(records_.size() + 1);
+  devices_.reserve(devices_.size() + 1);
+  devices_.push_back(std::move(device));
+  records_.push_back(*record);
+  *record = VDS_LUN_INFORMATION{};
+}
+
 void LunRecordArray::Clear() {
-  for (VDS_LUN_INFORMATION& record : records_) FreeLunFields(&record);
+  for (VDS_LUN_INFORMATION& record : records_) FreeLunInformation(record);
   records_.clear();
   devices_.clear();
   device_pointers_.clear();
