@@ -3,6 +3,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+
 #include "tests/provider/provider_fixture.h"
 
 using testing::ElementsAre;
@@ -166,6 +169,8 @@ TEST_F(LunIdentificationTest, AVolumeRenamedOnTheArrayIsFoundAgainAndRecached) {
 
 class TwoArraysTest : public LunIdentificationTest {
  protected:
+  explicit TwoArraysTest(kova_sim::SimSeed second = SecondSeed()) : second_(std::move(second)) {}
+
   static kova_sim::SimSeed SecondSeed() {
     kova_sim::SimSeed seed = kova_sim::SimSeed::Default();
     seed.array_id = "0f0e0d0c-0b0a-0908-0706-050403020100";
@@ -182,7 +187,7 @@ class TwoArraysTest : public LunIdentificationTest {
     LunIdentificationTest::TearDown();
     second_.Stop();
   }
-  kova_sim::ArraySim second_{SecondSeed()};
+  kova_sim::ArraySim second_;
 };
 
 TEST_F(TwoArraysTest, EachSerialIsLookedUpOnTheArrayItBelongsTo) {
@@ -196,6 +201,48 @@ TEST_F(TwoArraysTest, EachSerialIsLookedUpOnTheArrayItBelongsTo) {
   ASSERT_EQ(1u, second_.Requests().size());
   EXPECT_EQ("/api/1.1/volume/sql01", second_.Requests()[0].target);
   EXPECT_EQ(1u, LogCount("is found as volume(sql01) in KOVA array(URL=" + second_.Url() + ")"));
+}
+
+// A second array whose serial prefix shares its first 8 characters with the
+// first array's (9E258D0B) and differs in the 8 after them: only all 16
+// characters tell the two arrays apart.
+constexpr char kNearArrayId[] = "0f0e0d0c-0b0a-0908-9e25-8d0b00c0ffee";
+constexpr char kNearSerial[] = "9E258D0B00C0FFEE000000AA";
+
+class ArraysSharingTheSerialStartTest : public TwoArraysTest {
+ protected:
+  ArraysSharingTheSerialStartTest() : TwoArraysTest(NearSeed()) {}
+
+  static kova_sim::SimSeed NearSeed() {
+    kova_sim::SimSeed seed = kova_sim::SimSeed::Default();
+    seed.array_id = kNearArrayId;
+    seed.volumes = {{"sql01", 1 << 30, kNearSerial}};
+    return seed;
+  }
+};
+
+TEST_F(ArraysSharingTheSerialStartTest, AllSixteenCharactersChooseTheArray) {
+  sim_.ClearRequests();
+  second_.ClearRequests();
+  LunRecordArray luns;
+  AddLun(luns, kDb01Serial, "db01");
+  AddLun(luns, kNearSerial, "sql01");
+  EXPECT_TRUE(Supported(luns));
+  EXPECT_THAT(RequestLines(), ElementsAre("GET /api/1.1/volume/db01"));
+  ASSERT_EQ(1u, second_.Requests().size());
+  EXPECT_EQ("/api/1.1/volume/sql01", second_.Requests()[0].target);
+  EXPECT_EQ(1u, LogCount("is found as volume(db01) in KOVA array(URL=" + sim_.Url() + ")"));
+  EXPECT_EQ(1u, LogCount("is found as volume(sql01) in KOVA array(URL=" + second_.Url() + ")"));
+}
+
+TEST_F(ArraysSharingTheSerialStartTest, ASerialSharingOnlyTheFirstEightCharactersBelongsToNeither) {
+  sim_.ClearRequests();
+  second_.ClearRequests();
+  LunRecordArray luns;
+  AddLun(luns, "9E258D0B11111111000000AA", "db01");
+  EXPECT_FALSE(Supported(luns));
+  EXPECT_THAT(RequestLines(), IsEmpty());
+  EXPECT_THAT(second_.Requests(), IsEmpty());
 }
 
 }  // namespace
