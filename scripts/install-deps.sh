@@ -20,6 +20,10 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
   $sudo_cmd dpkg --add-architecture i386
   update_needed=1
 fi
+# The Windows build of the provider's code and its tests: the 64-bit
+# POSIX-thread compilers, widl, the HTTP library's source package
+# (dpkg-source, patch), GoogleTest's sources and ccache.
+packages+=(g++-mingw-w64-x86-64-posix mingw-w64-tools dpkg-dev patch googletest ccache)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
