@@ -72,7 +72,7 @@ uint32_t BeginServiceManagerOperation(ServiceManagerOperation& operation) {
   Logger::Write(LOG_DEBUG, kImplementationTag, "ENTERING: BeginServiceManagerOperation()");
   uint32_t result = RC_SUCCESS;
   operation.manager = CurrentToolFacilities().services->Connect();
-  if (operation.manager) operation.service = operation.manager->OpenService(kProviderServiceName);
+  if (operation.manager) operation.service = operation.manager->OpenServiceByName(kProviderServiceName);
   if (!operation.service) {
     EndServiceManagerOperation(operation);
     result = RC_SERVICE_FAILED;

@@ -1,9 +1,10 @@
 // HRESULT and the result codes the system returns, under their Windows
-// names and values. Windows takes them from its own headers.
+// names and values. Windows takes them from its own headers: HRESULT
+// itself from <winnt.h> (through <windows.h>), the codes from <winerror.h>.
 #pragma once
 
 #ifdef _WIN32
-#include <winerror.h>
+#include <windows.h>
 #else
 #include <cstdint>
 

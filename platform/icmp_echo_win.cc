@@ -10,9 +10,6 @@
 
 #include "platform/icmp_echo.h"
 
-#pragma comment(lib, "ws2_32.lib")
-#pragma comment(lib, "iphlpapi.lib")
-
 namespace platform {
 
 namespace {

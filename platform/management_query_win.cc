@@ -6,8 +6,6 @@
 #include "platform/management_query.h"
 #include "platform/utf16.h"
 
-#pragma comment(lib, "wbemuuid.lib")
-
 namespace platform {
 namespace {
 
@@ -131,7 +129,7 @@ class WmiEnumerator : public ManagementEnumerator {
     object->reset();
     IWbemClassObject* instance = nullptr;
     ULONG returned = 0;
-    const HRESULT result = enumerator_->Next(WBEM_INFINITE, 1, &instance, &returned);
+    const HRESULT result = enumerator_->Next(static_cast<LONG>(WBEM_INFINITE), 1, &instance, &returned);
     if (returned != 0 && instance) *object = std::make_unique<WmiObject>(instance);
     return result;
   }

@@ -17,7 +17,9 @@ OsDescription GetOsDescription() {
   description.os_name = "Windows";
   OSVERSIONINFOW info{};
   info.dwOSVersionInfoSize = sizeof info;
+#ifdef _MSC_VER
 #pragma warning(suppress : 4996)  // the system reports what the manifest allows
+#endif
   if (GetVersionExW(&info)) {
     description.major = static_cast<long>(info.dwMajorVersion);
     description.minor = static_cast<long>(info.dwMinorVersion);

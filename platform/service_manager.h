@@ -3,7 +3,7 @@
 //
 // Common semantics:
 // - ServiceManager::Connect opens the manager of the local machine (its
-//   database of active services, connect access); OpenService then opens one
+//   database of active services, connect access); OpenServiceByName opens one
 //   service with query-status, start and stop access. Either gives null when
 //   the manager or the service cannot be reached.
 // - Stop sends the stop request and returns at once; the caller watches the
@@ -51,7 +51,7 @@ class ServiceHandle {
 class ServiceManagerConnection {
  public:
   virtual ~ServiceManagerConnection() = default;
-  virtual std::unique_ptr<ServiceHandle> OpenService(const std::string& name) = 0;
+  virtual std::unique_ptr<ServiceHandle> OpenServiceByName(const std::string& name) = 0;
 };
 
 class ServiceManager {

@@ -63,7 +63,7 @@ class SystemdService : public ServiceHandle {
 
 class SystemdConnection : public ServiceManagerConnection {
  public:
-  std::unique_ptr<ServiceHandle> OpenService(const std::string& name) override {
+  std::unique_ptr<ServiceHandle> OpenServiceByName(const std::string& name) override {
     const std::string unit = name + ".service";
     std::string load_state;
     if (!ShowProperty(unit, "LoadState", &load_state) || load_state != "loaded") return nullptr;

@@ -48,7 +48,7 @@ class WinConnection : public ServiceManagerConnection {
   explicit WinConnection(SC_HANDLE manager) : manager_(manager) {}
   ~WinConnection() override { CloseServiceHandle(manager_); }
 
-  std::unique_ptr<ServiceHandle> OpenService(const std::string& name) override {
+  std::unique_ptr<ServiceHandle> OpenServiceByName(const std::string& name) override {
     const std::u16string wide = Utf8ToUtf16(name);
     SC_HANDLE service =
         OpenServiceW(manager_, reinterpret_cast<const wchar_t*>(wide.c_str()),

@@ -1,13 +1,15 @@
 // The VSS and VDS types, constants and interfaces the provider uses, under
 // their Windows names and with their Windows fields. Windows takes them from
-// its own headers (vss.h, vsprov.h, vds.h); elsewhere they are declared
+// its own headers (vss.h, vsprov.h, vdslun.h); elsewhere they are declared
 // here with the same layout and values. Device names (VSS_PWSZ) are UTF-16
 // on Windows and UTF-8 elsewhere, like the rest of the system's wide text.
 #pragma once
 
 #ifdef _WIN32
+// <vdslun.h> holds the VDS LUN types; mingw-w64's <vds.h> declares them a
+// second time and cannot be included with it.
 #include <objbase.h>
-#include <vds.h>
+#include <vdslun.h>
 #include <vsprov.h>
 #include <vss.h>
 #else

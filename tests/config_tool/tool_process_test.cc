@@ -48,7 +48,7 @@ std::string Table(const std::vector<std::vector<std::string>>& rows) {
 // (where no systemd runs: it cannot be asked).
 std::string ServiceLine() {
   auto manager = platform::SystemServiceManager().Connect();
-  auto service = manager ? manager->OpenService("KovaProvider") : nullptr;
+  auto service = manager ? manager->OpenServiceByName("KovaProvider") : nullptr;
   platform::ServiceStatus status;
   if (!service || !service->QueryStatus(&status)) {
     return "Cannot determine the status of " + kDisplay + " service\n";

@@ -44,7 +44,7 @@ class FakeConnection : public platform::ServiceManagerConnection {
   explicit FakeConnection(FakeServiceWorld* world) : world_(world) { ++world_->open_handles; }
   ~FakeConnection() override { --world_->open_handles; }
 
-  std::unique_ptr<platform::ServiceHandle> OpenService(const std::string& name) override {
+  std::unique_ptr<platform::ServiceHandle> OpenServiceByName(const std::string& name) override {
     world_->opened_service = name;
     if (!world_->service_installed) return nullptr;
     return std::make_unique<FakeService>(world_);

@@ -22,13 +22,16 @@ class MemberError : public std::runtime_error {
 };
 
 using Object = web::json::object;
+using utility::conversions::to_string_t;
+using utility::conversions::to_utf8string;
 
 void RefuseUnknownMembers(const Object& object, const std::string& path,
                           const std::vector<std::string>& known) {
   for (const auto& member : object) {
+    const std::string member_name = to_utf8string(member.first);
     bool found = false;
-    for (const std::string& name : known) found = found || member.first == name;
-    if (!found) throw MemberError(path, "unknown member \"" + member.first + "\"");
+    for (const std::string& name : known) found = found || member_name == name;
+    if (!found) throw MemberError(path, "unknown member \"" + member_name + "\"");
   }
 }
 
@@ -43,7 +46,7 @@ const web::json::array& AsArray(const web::json::value& value, const std::string
 }
 
 const web::json::value* Find(const Object& object, const char* name) {
-  const auto found = object.find(name);
+  const auto found = object.find(to_string_t(name));
   return found == object.end() ? nullptr : &found->second;
 }
 
@@ -62,7 +65,7 @@ uint64_t ReadNumber(const Object& object, const std::string& path, const char* n
 
 std::string ReadText(const web::json::value& value, const std::string& where) {
   if (!value.is_string()) throw MemberError(where, "not a JSON string");
-  const std::string text = value.as_string();
+  const std::string text = to_utf8string(value.as_string());
   if (text.find('\0') != std::string::npos) throw MemberError(where, "contains a NUL character");
   return text;
 }
@@ -212,8 +215,11 @@ const web::json::array& RecordList(const web::json::value& document) {
 bool ParseLunRecords(const std::string& text, LunRecordArray* records, std::string* error) {
   web::json::value document;
   try {
-    document = web::json::value::parse(text);
+    document = web::json::value::parse(to_string_t(text));
   } catch (const web::json::json_exception& e) {
+    *error = std::string("not JSON: ") + e.what();
+    return false;
+  } catch (const std::range_error& e) {  // not UTF-8, where wide text is UTF-16
     *error = std::string("not JSON: ") + e.what();
     return false;
   }

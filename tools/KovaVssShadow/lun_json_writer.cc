@@ -112,13 +112,13 @@ std::string Record(const VDS_LUN_INFORMATION& lun, const std::string* pad) {
 std::string JsonQuote(const std::string& text) {
   std::string quoted = "\"";
   for (const char c : text) {
-    const unsigned char byte = static_cast<unsigned char>(c);
+    const unsigned char code = static_cast<unsigned char>(c);
     if (c == '"' || c == '\\') {
       quoted += '\\';
       quoted += c;
-    } else if (byte < 0x20) {
+    } else if (code < 0x20) {
       char escape[8];
-      std::snprintf(escape, sizeof escape, "\\u%04X", byte);
+      std::snprintf(escape, sizeof escape, "\\u%04X", code);
       quoted += escape;
     } else {
       quoted += c;

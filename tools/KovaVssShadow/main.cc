@@ -12,7 +12,19 @@
 #include "tools/KovaVssShadow/provider_log.h"
 #include "tools/KovaVssShadow/shadow_cli.h"
 
+#ifdef _WIN32
+#include "platform/utf16.h"
+
+// Arguments as UTF-8, like the rest of the coordinator's text.
+int wmain(int argc, wchar_t** argv) {
+  std::vector<std::string> args;
+  for (int i = 1; i < argc; ++i) {
+    args.push_back(platform::Utf16ToUtf8(reinterpret_cast<const char16_t*>(argv[i])));
+  }
+#else
 int main(int argc, char** argv) {
+  const std::vector<std::string> args(argv + 1, argv + argc);
+#endif
   platform::PrepareProcessForTls();
   OpenProviderLog();
   ShadowEnvironment env;
@@ -21,7 +33,7 @@ int main(int argc, char** argv) {
   env.in = &std::cin;
   env.out = &std::cout;
   env.err = &std::cerr;
-  const int code = RunKovaVssShadow(std::vector<std::string>(argv + 1, argv + argc), env);
+  const int code = RunKovaVssShadow(args, env);
   Logger::Close();
   return code;
 }
