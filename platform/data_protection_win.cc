@@ -17,10 +17,13 @@ void TakeBlob(DATA_BLOB* blob, std::vector<uint8_t>* out, bool secret) {
   LocalFree(blob->pbData);
 }
 
+// DPAPI refuses a null pointer even for no bytes, so empty data points at
+// a byte that is never read.
 DATA_BLOB InputBlob(const std::vector<uint8_t>& bytes) {
+  static BYTE nothing = 0;
   DATA_BLOB in;
   in.cbData = static_cast<DWORD>(bytes.size());
-  in.pbData = const_cast<BYTE*>(bytes.data());
+  in.pbData = bytes.empty() ? &nothing : const_cast<BYTE*>(bytes.data());
   return in;
 }
 

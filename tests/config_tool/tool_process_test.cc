@@ -20,6 +20,7 @@
 #include "tests/support/temp_dir.h"
 #include "tests/config_tool/expected_banner.h"
 #include "tests/support/program_run.h"
+#include "tests/support/test_environment.h"
 #include "tools/KovaArraySim/array_sim.h"
 
 namespace {
@@ -73,14 +74,10 @@ std::string Utf16Le(const std::string& ascii) {
 // Points this process's data protection at the tool's machine key.
 class ToolsMachineKey {
  public:
-  explicit ToolsMachineKey(const std::string& state_dir) {
-    if (const char* previous = std::getenv("KOVA_STATE_DIR")) previous_ = previous;
-    setenv("KOVA_STATE_DIR", state_dir.c_str(), 1);
-  }
-  ~ToolsMachineKey() { setenv("KOVA_STATE_DIR", previous_.c_str(), 1); }
+  explicit ToolsMachineKey(const std::string& state_dir) : state_dir_("KOVA_STATE_DIR", state_dir) {}
 
  private:
-  std::string previous_;
+  ScopedTestEnv state_dir_;
 };
 
 class ToolProcessTest : public testing::Test {

@@ -3,6 +3,8 @@
 // and the enumeration's end conditions. Then the host-file service itself.
 #include <gtest/gtest.h>
 
+#include <cpprest/asyncrt_utils.h>
+
 #include <map>
 #include <memory>
 #include <string>
@@ -271,10 +273,14 @@ TEST_F(PropValueTest, EnumerationStopsAtTheFirstAnswerThatIsNotPlainSuccess) {
 }
 
 TEST(HostFileManagementTest, OnlyTheLocalNamespaceAndKnownClassesAnswer) {
+#ifdef _WIN32
+  GTEST_SKIP() << "the host-file query is the POSIX backend; Windows asks WMI";
+#endif
   identity_test::HostRoot root;
   Names values;
   const auto query = [&values](const char* name_space, const char* wql) {
-    return GetPropValue(name_space, wql, {_XPLATSTR("iSCSINodeName")}, values);
+    return GetPropValue(utility::conversions::to_string_t(name_space),
+                        utility::conversions::to_string_t(wql), {_XPLATSTR("iSCSINodeName")}, values);
   };
   EXPECT_EQ(3, query("\\\\hv01\\root\\WMI", "select * from MSiSCSIInitiator_MethodClass"));
   EXPECT_EQ(3, query("root\\CIMV2", "select * from MSiSCSIInitiator_MethodClass"));

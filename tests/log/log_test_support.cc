@@ -1,6 +1,5 @@
 #include "tests/log/log_test_support.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -16,25 +15,15 @@ ScopedAppDataFolder::ScopedAppDataFolder() {
     std::error_code error;
     if (fs::create_directory(candidate, error)) path_ = candidate.string();
   }
-  const char* previous = std::getenv("ALLUSERSPROFILE");
-  had_previous_ = previous != nullptr;
-  if (previous) previous_ = previous;
   Redirect(path_);
 }
 
 ScopedAppDataFolder::~ScopedAppDataFolder() {
-  if (had_previous_) {
-    setenv("ALLUSERSPROFILE", previous_.c_str(), 1);
-  } else {
-    unsetenv("ALLUSERSPROFILE");
-  }
   std::error_code error;
   if (!path_.empty()) fs::remove_all(path_, error);
 }
 
-void ScopedAppDataFolder::Redirect(const std::string& value) const {
-  setenv("ALLUSERSPROFILE", value.c_str(), 1);
-}
+void ScopedAppDataFolder::Redirect(const std::string& value) const { SetTestEnv("ALLUSERSPROFILE", value); }
 
 std::string ReadWholeFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "library/log/logger.h"
+#include "tests/support/test_environment.h"
 
 // Creates an empty temporary folder and points ALLUSERSPROFILE at it; both
 // are undone on destruction.
@@ -26,8 +27,7 @@ class ScopedAppDataFolder {
 
  private:
   std::string path_;
-  bool had_previous_ = false;
-  std::string previous_;
+  ScopedTestEnv profile_{"ALLUSERSPROFILE", std::nullopt};
 };
 
 std::string ReadWholeFile(const std::string& path);

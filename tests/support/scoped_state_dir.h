@@ -3,36 +3,23 @@
 // of the variable restored.
 #pragma once
 
-#include <cstdlib>
 #include <string>
 
 #include "tests/support/temp_dir.h"
+#include "tests/support/test_environment.h"
 
 class ScopedStateDir {
  public:
-  ScopedStateDir() {
-    const char* previous = std::getenv("KOVA_STATE_DIR");
-    had_previous_ = previous != nullptr;
-    if (previous) previous_ = previous;
-    Point(dir_.str());
-  }
-  ~ScopedStateDir() {
-    if (had_previous_) {
-      setenv("KOVA_STATE_DIR", previous_.c_str(), 1);
-    } else {
-      unsetenv("KOVA_STATE_DIR");
-    }
-  }
+  ScopedStateDir() = default;
   ScopedStateDir(const ScopedStateDir&) = delete;
   ScopedStateDir& operator=(const ScopedStateDir&) = delete;
 
   std::string str() const { return dir_.str(); }
   std::string File(const std::string& name) const { return dir_.str() + "/" + name; }
   // Points KOVA_STATE_DIR at |dir| (for example a subfolder not yet made).
-  static void Point(const std::string& dir) { setenv("KOVA_STATE_DIR", dir.c_str(), 1); }
+  static void Point(const std::string& dir) { SetTestEnv("KOVA_STATE_DIR", dir); }
 
  private:
   TempDir dir_;
-  bool had_previous_ = false;
-  std::string previous_;
+  ScopedTestEnv state_dir_{"KOVA_STATE_DIR", dir_.str()};
 };

@@ -1,28 +1,13 @@
 #include "tests/support/scoped_test_log.h"
 
-#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
 #include "library/log/logger.h"
 
-ScopedTestLog::ScopedTestLog(int level) {
-  if (const char* profile = std::getenv("ALLUSERSPROFILE")) {
-    had_profile_ = true;
-    saved_profile_ = profile;
-  }
-  setenv("ALLUSERSPROFILE", dir_.str().c_str(), 1);
-  Logger::Open(true, level, "test.log");
-}
+ScopedTestLog::ScopedTestLog(int level) { Logger::Open(true, level, "test.log"); }
 
-ScopedTestLog::~ScopedTestLog() {
-  Logger::Close();
-  if (had_profile_) {
-    setenv("ALLUSERSPROFILE", saved_profile_.c_str(), 1);
-  } else {
-    unsetenv("ALLUSERSPROFILE");
-  }
-}
+ScopedTestLog::~ScopedTestLog() { Logger::Close(); }
 
 std::string ScopedTestLog::Contents() const {
   std::ifstream in(dir_.path() / "KovaStorage" / "test.log", std::ios::binary);

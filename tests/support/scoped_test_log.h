@@ -7,6 +7,7 @@
 
 #include "library/log/logger.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/test_environment.h"
 
 class ScopedTestLog {
  public:
@@ -20,6 +21,5 @@ class ScopedTestLog {
 
  private:
   TempDir dir_;
-  std::string saved_profile_;
-  bool had_profile_ = false;
+  ScopedTestEnv profile_{"ALLUSERSPROFILE", dir_.str()};
 };

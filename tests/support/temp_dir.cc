@@ -1,15 +1,20 @@
 #include "tests/support/temp_dir.h"
 
-#include <cstdlib>
+#include <random>
 #include <stdexcept>
-#include <vector>
+#include <system_error>
 
 TempDir::TempDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "kova-test-XXXXXX").string();
-  std::vector<char> buffer(pattern.begin(), pattern.end());
-  buffer.push_back('\0');
-  if (!mkdtemp(buffer.data())) throw std::runtime_error("mkdtemp failed");
-  path_ = buffer.data();
+  // create_directory fails for a folder that exists, so a name is taken
+  // by one caller only.
+  std::random_device random;
+  const std::filesystem::path base = std::filesystem::temp_directory_path();
+  for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+    const std::filesystem::path candidate = base / ("kova-test-" + std::to_string(random()));
+    std::error_code error;
+    if (std::filesystem::create_directory(candidate, error)) path_ = candidate;
+  }
+  if (path_.empty()) throw std::runtime_error("cannot make a temporary folder in " + base.string());
 }
 
 TempDir::~TempDir() {
