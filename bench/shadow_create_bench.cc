@@ -22,21 +22,17 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <random>
 #include <set>
 #include <string>
 #include <vector>
 
-#include "library/config/token_protection.h"
+#include "bench/bench_setup.h"
 #include "library/log/logger.h"
-#include "library/registry_layout.h"
 #include "library/rest/kova_rest.h"
 #include "platform/memory_registry.h"
-#include "platform/registry.h"
 #include "platform/tls_process.h"
 #include "provider/vss/kova_vss_provider_factory.h"
 #include "tools/KovaArraySim/array_sim.h"
-#include "tools/KovaVssShadow/lun_json.h"
 #include "tools/KovaVssShadow/provider_session.h"
 #include "tools/KovaVssShadow/random_guid.h"
 #include "tools/KovaVssShadow/shadow_copy_set.h"
@@ -91,46 +87,6 @@ class BareSnapshotClient {
   uint16_t port_;
   std::string cookie_;
 };
-
-// A private state folder (machine key, log) for the run.
-std::filesystem::path MakeStateFolder() {
-  std::random_device random;
-  const std::filesystem::path dir =
-      std::filesystem::temp_directory_path() / ("kova-shadow-bench-" + std::to_string(random()));
-  std::filesystem::create_directories(dir);
-  setenv("KOVA_STATE_DIR", dir.c_str(), 1);
-  setenv("ALLUSERSPROFILE", dir.c_str(), 1);
-  return dir;
-}
-
-void ConfigureArray(const std::string& url, const std::string& token) {
-  platform::Registry& registry = platform::MachineRegistry();
-  std::unique_ptr<platform::RegistryKey> root;
-  std::unique_ptr<platform::RegistryKey> array;
-  registry.CreateKey(platform::RegistryRoot::kLocalMachine, kova::kProviderRootKey, platform::KeyProtection::kDefault,
-                     &root);
-  platform::WriteStringValue(*root, kova::kValueRestVersion, kVersion);
-  registry.CreateKey(platform::RegistryRoot::kLocalMachine, std::string(kova::kProviderRootKey) + "bench",
-                     platform::KeyProtection::kDefault, &array);
-  platform::WriteStringValue(*array, kova::kValueUrl, url);
-  std::vector<uint8_t> blob;
-  if (!ProtectApiToken(token, &blob)) throw std::runtime_error("cannot protect the API token");
-  array->SetValue(kova::kValueApiKey, platform::kRegBinary, blob.data(), static_cast<uint32_t>(blob.size()));
-}
-
-// The records this host's disks would give for the volumes.
-LunRecordArray VolumeLuns(const std::vector<std::pair<std::string, std::string>>& volumes) {
-  std::string json = "[";
-  for (const auto& volume : volumes) {
-    json += std::string(json.size() > 1 ? "," : "") + "{\"vendor\": \"KOVA    \", \"serial\": " +
-            JsonQuote(volume.second) + ", \"bus_type\": 9, \"identifiers\": [{\"code_set\": 2, \"type\": 0, " +
-            "\"data\": " + JsonQuote(volume.first) + "}]}";
-  }
-  LunRecordArray luns;
-  std::string error;
-  if (!ParseLunRecords(json + "]", &luns, &error)) throw std::runtime_error(error);
-  return luns;
-}
 
 struct CallFigures {
   double seconds = 0;
@@ -244,7 +200,7 @@ void PrintSummary(std::vector<Round>& rounds) {
 int main(int argc, char** argv) {
   platform::PrepareProcessForTls();
   const int round_count = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
-  const std::filesystem::path state = MakeStateFolder();
+  const std::filesystem::path state = MakeBenchStateFolder("kova-shadow-bench-");
   platform::SetMachineRegistry(platform::CreateMemoryRegistry());
   Logger::Open(true, LOG_INFO);  // the level the configuration tool sets by default
 
@@ -256,8 +212,8 @@ int main(int argc, char** argv) {
     const std::string name = "bench" + std::to_string(i);
     volumes.emplace_back(name, sim.AddVolume(name, int64_t{1} << 30));
   }
-  ConfigureArray(sim.Url(), seed.users.at(0).api_token);
-  LunRecordArray luns = VolumeLuns(volumes);
+  ConfigureBenchArray("bench", sim.Url(), seed.users.at(0).api_token);
+  LunRecordArray luns = BenchVolumeLuns(volumes);
 
   KovaREST rest(10);
   rest.Configure(sim.Url(), seed.users.at(0).api_token, kVersion);

@@ -13,6 +13,7 @@ inline constexpr char kValueRestVersion[] = "RestVersion";
 inline constexpr char kValueRestTimeout[] = "RestTimeout";
 inline constexpr char kValueEradicateVolumes[] = "EradicateVolumes";
 inline constexpr char kValueDeleteSnaps[] = "DeleteSnaps";
+inline constexpr char kValueBatchSnapshots[] = "BatchSnapshots";
 inline constexpr char kValueLogInterrogate[] = "LogInterrogate";
 inline constexpr char kValueUrl[] = "URL";
 inline constexpr char kValueApiKey[] = "APIKey";

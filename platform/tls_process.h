@@ -6,7 +6,9 @@
 // otherwise), and points OpenSSL's default CA file at an empty source: the
 // HTTP client loads the default CA store for every new client even though
 // this system never validates array certificates, and with OpenSSL 3 that
-// load costs tens of milliseconds of CPU per request.
+// load costs tens of milliseconds of CPU per request. Also sizes the HTTP
+// library's thread pool (two threads), which must happen before the
+// library's first use.
 // Windows: nothing to do.
 #pragma once
 

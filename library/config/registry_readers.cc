@@ -25,6 +25,28 @@ constexpr uint32_t kRestVersionBufferBytes = 160;
 // -1 while not read successfully in this process.
 int64_t g_eradicate_volumes = -1;
 int64_t g_delete_snaps = -1;
+int64_t g_batch_snapshots = -1;
+
+// One cached setting: its value's name, its cache, the result when it
+// cannot be read and the largest result (greater numbers are given as it).
+struct CachedDword {
+  const char* name;
+  int64_t* cached;
+  uint32_t absent;
+  uint32_t largest;
+};
+
+CachedDword Describe(CachedSetting setting) {
+  switch (setting) {
+    case CachedSetting::kEradicateVolumes:
+      return {kova::kValueEradicateVolumes, &g_eradicate_volumes, 1, 1};
+    case CachedSetting::kDeleteSnaps:
+      return {kova::kValueDeleteSnaps, &g_delete_snaps, 0, 3};
+    case CachedSetting::kBatchSnapshots:
+      break;
+  }
+  return {kova::kValueBatchSnapshots, &g_batch_snapshots, 0, 1};
+}
 
 std::unique_ptr<platform::RegistryKey> OpenKey(const std::string& path) {
   std::unique_ptr<platform::RegistryKey> key;
@@ -144,20 +166,18 @@ utility::string_t GetRestAPIVersion() {
 }
 
 uint32_t GetRegistryDWORD(CachedSetting setting) {
-  const bool eradicate = setting == CachedSetting::kEradicateVolumes;
-  int64_t& cached = eradicate ? g_eradicate_volumes : g_delete_snaps;
-  if (cached >= 0) return static_cast<uint32_t>(cached);
+  const CachedDword value = Describe(setting);
+  if (*value.cached >= 0) return static_cast<uint32_t>(*value.cached);
   uint32_t number = 0;
-  if (!ReadDword(eradicate ? kova::kValueEradicateVolumes : kova::kValueDeleteSnaps, &number)) {
-    return eradicate ? 1 : 0;
-  }
-  cached = eradicate ? (number != 0 ? 1 : 0) : (number > 3 ? 3 : number);
-  return static_cast<uint32_t>(cached);
+  if (!ReadDword(value.name, &number)) return value.absent;
+  *value.cached = number > value.largest ? value.largest : number;
+  return static_cast<uint32_t>(*value.cached);
 }
 
 void ResetRegistryDWORDCache() {
   g_eradicate_volumes = -1;
   g_delete_snaps = -1;
+  g_batch_snapshots = -1;
 }
 
 }  // namespace Utilities

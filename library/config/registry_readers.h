@@ -26,11 +26,12 @@ void GetLumenstackCredentials(const utility::string_t& array_name,
 // text of 80 characters or more.
 utility::string_t GetRestAPIVersion();
 
-enum class CachedSetting { kEradicateVolumes, kDeleteSnaps };
+enum class CachedSetting { kEradicateVolumes, kDeleteSnaps, kBatchSnapshots };
 
 // kEradicateVolumes: 1 for any non-zero "EradicateVolumes", 0 for zero,
 // 1 when it cannot be read. kDeleteSnaps: "DeleteSnaps" with values above
-// 3 given as 3, 0 when it cannot be read. A value that does not fit in 4
+// 3 given as 3, 0 when it cannot be read. kBatchSnapshots: 1 for any
+// non-zero "BatchSnapshots", 0 for zero and when it cannot be read. A value that does not fit in 4
 // bytes cannot be read. The first successful read of each is kept for the
 // rest of the process; a failed read is tried again at the next call.
 // Callers serialise the calls (the provider object's lock).

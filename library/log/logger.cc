@@ -39,6 +39,8 @@ LoggerState& State() {
 
 std::atomic<platform::EventLog*> g_event_log{nullptr};
 
+thread_local std::string* t_captured_lines = nullptr;
+
 bool FitsPathLimit(const std::string& path) {
   return platform::Utf8ToUtf16(path).size() <= kMaxLogPathLength;
 }
@@ -98,13 +100,35 @@ void Logger::WriteMessage(int level, const char* tag, const std::string& message
   try {
     const std::string line = FormatLogLine(platform::CurrentLocalTime(),
                                            platform::CurrentThreadId(), level, tag, message);
-    if (state.deferring) {
+    if (t_captured_lines != nullptr) {
+      *t_captured_lines += line;
+    } else if (state.deferring) {
       state.deferred += line;
     } else if (state.file) {
       state.file->Write(line.data(), line.size());
     }
   } catch (const std::bad_alloc&) {
     // The line is lost; the log never fails its caller.
+  }
+}
+
+std::string* Logger::CaptureThreadLines(std::string* sink) {
+  std::string* const previous = t_captured_lines;
+  t_captured_lines = sink;
+  return previous;
+}
+
+void Logger::WriteCapturedLines(const std::string& lines) {
+  std::lock_guard<std::recursive_mutex> hold(Lock());
+  LoggerState& state = State();
+  try {
+    if (state.deferring) {
+      state.deferred += lines;
+    } else if (state.file && !lines.empty()) {
+      state.file->Write(lines.data(), lines.size());
+    }
+  } catch (const std::bad_alloc&) {
+    // The lines are lost; the log never fails its caller.
   }
 }
 

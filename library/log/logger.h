@@ -83,6 +83,15 @@ class Logger {
   // The full path of the open log file; "" when none is open.
   static std::string FilePath();
 
+  // From now on the lines this thread writes (after the usual level test)
+  // are appended whole to |sink| instead of going to the file or the
+  // deferred lines, until the thread calls it again with null. Lets work
+  // spread over threads reach the log in an order of the caller's choosing.
+  // Returns the sink it replaces.
+  static std::string* CaptureThreadLines(std::string* sink);
+  // Writes lines captured earlier, unchanged, where a line would go now.
+  static void WriteCapturedLines(const std::string& lines);
+
  private:
   friend void ReportLogEvent(int category, int type, uint32_t event_id, const std::string& message);
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <iterator>
+#include <map>
 #include <stdexcept>
 
 #include "library/log/log_tags.h"
@@ -38,6 +39,62 @@ void RequireArray(const value& response) {
     Logger::Write(LOG_ERROR, kTag, "JSON Response was not a valid array as expected");
     throw KovaRestException(kStatusNotAcceptable, response);
   }
+}
+
+utility::string_t SnapshotSuffixOrThrow(const GUID& snapshot_set_id) {
+  const utility::string_t suffix = KovaArray::MakeSnapshotSuffix(snapshot_set_id);
+  if (suffix.empty()) {
+    Logger::Write(LOG_ERROR, kTag, "Invalid snapshotset ID");
+    throw std::invalid_argument("Invalid snapshotset ID");
+  }
+  return suffix;
+}
+
+// {"suffix": suffix, "snap": true, "source": [the volumes in order]}.
+value SnapshotRequestBody(const utility::string_t& suffix, const std::vector<std::string>& volumes) {
+  value sources = value::array(volumes.size());
+  for (size_t i = 0; i < volumes.size(); ++i) sources[i] = StringValue(volumes[i]);
+  value body = value::object();
+  body[U("suffix")] = value::string(suffix);
+  body[U("snap")] = value::boolean(true);
+  body[U("source")] = sources;
+  return body;
+}
+
+// The top-level "name" text of an element of a list answer; "" for none.
+std::string ElementName(const value& element) {
+  if (!element.is_object() || !element.has_field(U("name"))) return std::string();
+  const value& name = element.at(U("name"));
+  return name.is_string() ? kova::NarrowText(name.as_string()) : std::string();
+}
+
+// Sets serials[i] for each names[i] that |answer| lists exactly once and
+// with a serial, and logs each other name. True when all are so listed.
+bool MatchSnapshots(const value& answer, const std::vector<std::string>& volumes,
+                    const std::vector<std::string>& names, std::vector<std::string>& serials) {
+  std::map<std::string, std::vector<const value*>> listed;
+  for (const value& element : answer.as_array()) listed[ElementName(element)].push_back(&element);
+  bool complete = true;
+  for (size_t i = 0; i < names.size(); ++i) {
+    const auto found = listed.find(names[i]);
+    const size_t times = found == listed.end() ? 0 : found->second.size();
+    std::string serial;
+    if (times == 1 && KovaREST::GetJsonValueString(*found->second.front(), U("serial"), serial) == 0) {
+      serials[i] = serial;
+      Logger::Write(LOG_INFO, kTag, "Snapshot(%hs) created for Volume(%hs)", names[i], volumes[i]);
+      continue;
+    }
+    complete = false;
+    if (times == 0) {
+      Logger::Write(LOG_ERROR, kTag, "Snapshot(%hs) is missing from the array's answer", names[i]);
+    } else if (times > 1) {
+      Logger::Write(LOG_ERROR, kTag, "Snapshot(%hs) is listed %d times in the array's answer",
+                    names[i], static_cast<int>(times));
+    } else {
+      Logger::Write(LOG_ERROR, kTag, "Snapshot(%hs) has no serial in the array's answer", names[i]);
+    }
+  }
+  return complete;
 }
 
 }  // namespace
@@ -197,18 +254,11 @@ int KovaArray::GetHostName(std::vector<std::string> ids, std::string& host_name)
 int KovaArray::CreateSnapshot(const std::string& volume_name, const GUID& snapshot_set_id,
                               std::string& snapshot_name, std::string& snapshot_serial) {
   Logger::Write(LOG_DEBUG, kTag, "ENTERING: KovaArray::CreateSnapshot()");
-  const utility::string_t suffix = MakeSnapshotSuffix(snapshot_set_id);
-  if (suffix.empty()) {
-    Logger::Write(LOG_ERROR, kTag, "Invalid snapshotset ID");
-    throw std::invalid_argument("Invalid snapshotset ID");
-  }
+  const utility::string_t suffix = SnapshotSuffixOrThrow(snapshot_set_id);
   const std::string expected = volume_name + "." + kova::NarrowText(suffix);
   snapshot_name = expected;
 
-  value body = value::object();
-  body[U("suffix")] = value::string(suffix);
-  body[U("snap")] = value::boolean(true);
-  body[U("source")] = value::array({StringValue(volume_name)});
+  value body = SnapshotRequestBody(suffix, {volume_name});
   uint16_t status = 0;
   value response;
   rest_.RequestSync(Path("/volume"), KovaREST::kPost, &body, status, response);
@@ -228,6 +278,37 @@ int KovaArray::CreateSnapshot(const std::string& volume_name, const GUID& snapsh
   }
   Logger::Write(LOG_ERROR, kTag, "Failed to create snapshot");
   return 1;
+}
+
+int KovaArray::CreateSnapshots(const std::vector<std::string>& volume_names,
+                               const GUID& snapshot_set_id, std::vector<std::string>& snapshot_names,
+                               std::vector<std::string>& snapshot_serials) {
+  Logger::Write(LOG_DEBUG, kTag, "ENTERING: KovaArray::CreateSnapshots()");
+  if (volume_names.empty()) {
+    throw std::invalid_argument("KovaArray CreateSnapshots: Invalid Input Argument");
+  }
+  const utility::string_t suffix = SnapshotSuffixOrThrow(snapshot_set_id);
+  const std::string narrow_suffix = kova::NarrowText(suffix);
+  snapshot_names.clear();
+  for (const std::string& volume : volume_names) snapshot_names.push_back(volume + "." + narrow_suffix);
+  snapshot_serials.assign(volume_names.size(), std::string());
+
+  value body = SnapshotRequestBody(suffix, volume_names);
+  uint16_t status = 0;
+  value response;
+  rest_.RequestSync(Path("/volume"), KovaREST::kPost, &body, status, response);
+  if (status != kStatusOk) {
+    Logger::Write(LOG_ERROR, kTag, "Failed to create %d snapshots with the suffix '%hs'",
+                  static_cast<int>(volume_names.size()), narrow_suffix);
+    throw KovaRestException(status, response);
+  }
+  RequireArray(response);
+  if (!MatchSnapshots(response, volume_names, snapshot_names, snapshot_serials)) {
+    Logger::Write(LOG_ERROR, kTag, "Failed to create snapshot");
+    return 1;
+  }
+  Logger::Write(LOG_DEBUG, kTag, "EXITING: KovaArray::CreateSnapshots()");
+  return 0;
 }
 
 int KovaArray::CreateVolumeCopy(const std::string& snapshot_name, const std::string& key,

@@ -39,6 +39,15 @@ class KovaArray {
   int GetHostName(std::vector<std::string> ids, std::string& host_name);
   int CreateSnapshot(const std::string& volume_name, const GUID& snapshot_set_id,
                      std::string& snapshot_name, std::string& snapshot_serial);
+  // One request for a snapshot of each volume, with "source" in the given
+  // order. |snapshot_names| gets volume + "." + suffix for each before the
+  // request goes out; |snapshot_serials| the serial of each name the answer
+  // lists exactly once with a serial, "" for the others. 0 when every name
+  // is so listed, 1 otherwise; throws like CreateSnapshot, and
+  // std::invalid_argument for an empty list.
+  int CreateSnapshots(const std::vector<std::string>& volume_names, const GUID& snapshot_set_id,
+                      std::vector<std::string>& snapshot_names,
+                      std::vector<std::string>& snapshot_serials);
   int CreateVolumeCopy(const std::string& snapshot_name, const std::string& key,
                        std::string& copy_name, std::string& serial);
   int MapVolume(const std::string& volume_name, std::vector<std::string> ids);

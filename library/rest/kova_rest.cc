@@ -12,6 +12,7 @@
 #include "library/text/leading_integer.h"
 #include "library/text/text_conversion.h"
 #include "library/version.h"
+#include "platform/https_client_tls.h"
 #include "platform/os_version.h"
 #include "platform/registry.h"
 
@@ -72,7 +73,7 @@ pplx::task<void> KovaREST::Request(const utility::string_t& base_uri,
   status = kNoResponse;
 
   web::http::client::http_client_config config;
-  config.set_validate_certificates(false);
+  platform::DisableCertificateValidation(config);
   config.set_timeout(std::chrono::seconds(timeout_seconds_));
   web::http::client::http_client client(base_uri, config);
 

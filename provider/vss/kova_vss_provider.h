@@ -25,6 +25,7 @@
 #include "provider/vss/ikova_vss_provider.h"
 #include "provider/vss/lun_information.h"
 
+class ArraySnapshotRequest;
 class KovaArray;
 
 class CKovaVssProvider final : public IKovaVssProvider,
@@ -39,6 +40,10 @@ class CKovaVssProvider final : public IKovaVssProvider,
     KovaArray* array = nullptr;   // not owned: the array set owns it
     std::string snapshotSerial;   // empty until CommitSnapshots made it
     std::string snapshotName;     // empty until then
+    // The name CommitSnapshots asked the array for, set before the request
+    // goes out; with no serial it marks a snapshot that may exist although
+    // its answer was lost.
+    std::string requestedName;
   };
 
   // What a LUN serial was last confirmed to be.
@@ -135,6 +140,29 @@ class CKovaVssProvider final : public IKovaVssProvider,
   HRESULT CheckCommitPreconditions(const GUID& snapshot_set_id);
   HRESULT CreatePendingSnapshots(const GUID& snapshot_set_id);
   HRESULT CreateSnapshotForRecord(PendingSnapshot& record, const GUID& snapshot_set_id);
+  // The shared reports of both commit paths: a record no array owns, an
+  // answer without the snapshot asked for, a snapshot made.
+  // Call only inside a catch block: the report and HRESULT of a failed
+  // snapshot request; exceptions not derived from std::exception pass on.
+  static HRESULT MapSnapshotCreationFailure();
+  static HRESULT RefuseRecordWithoutArray(const PendingSnapshot& record);
+  static HRESULT RefuseIncompleteAnswer();
+  static void ReportSnapshotCreated(const PendingSnapshot& record);
+
+  // --- batched commit ("BatchSnapshots", kova_vss_provider_batch.cc) ----
+  // One snapshot request per array, sent to all arrays at once; on failure
+  // every snapshot the requests may have made is deleted.
+  HRESULT CreateSnapshotsPerArray(const GUID& snapshot_set_id);
+  // The records grouped by array, the arrays in the order of their first
+  // record; an error result when a record has no array.
+  HRESULT GroupRecordsByArray(std::vector<ArraySnapshotRequest>& requests);
+  // Stores the names asked for and the serials confirmed into the records.
+  void KeepAnswers(const std::vector<ArraySnapshotRequest>& requests);
+  // Reports each failed request in array order; the first one's HRESULT.
+  static HRESULT ReportFailedRequests(const std::vector<ArraySnapshotRequest>& requests);
+  // Deletes, on each record's array, the snapshot asked for but never
+  // confirmed by a serial (the set's own name only). Failures are logged.
+  void DeleteUnconfirmedSnapshots();
 
   // --- LUN support and information (kova_vss_provider_luns.cc) ----------
   // AreLunsSupported's first pass: S_FALSE when a LUN is not a KOVA LUN.

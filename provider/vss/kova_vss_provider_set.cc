@@ -215,11 +215,22 @@ HRESULT CKovaVssProvider::CheckCommitPreconditions(const GUID& snapshot_set_id) 
 
 HRESULT CKovaVssProvider::CreatePendingSnapshots(const GUID& snapshot_set_id) {
   try {
+    if (Utilities::GetRegistryDWORD(Utilities::CachedSetting::kBatchSnapshots) != 0) {
+      return CreateSnapshotsPerArray(snapshot_set_id);
+    }
     for (PendingSnapshot& record : pendingSnapshots) {
       const HRESULT result = CreateSnapshotForRecord(record, snapshot_set_id);
       if (FAILED(result)) return result;
     }
     return S_OK;
+  } catch (const std::exception&) {
+    return MapSnapshotCreationFailure();
+  }
+}
+
+HRESULT CKovaVssProvider::MapSnapshotCreationFailure() {
+  try {
+    throw;
   } catch (const KovaStorage::KovaRestException& e) {
     LogEvent(kCategoryUserError, kEventTypeError, kEventSnapshotCreationFailed, "%hs", e.what());
     Logger::Write(LOG_ERROR, kTag, "Snapshot creation failed. Error: %hs", e.what());
@@ -238,31 +249,41 @@ HRESULT CKovaVssProvider::CreatePendingSnapshots(const GUID& snapshot_set_id) {
 
 HRESULT CKovaVssProvider::CreateSnapshotForRecord(PendingSnapshot& record,
                                                   const GUID& snapshot_set_id) {
-  if (record.array == nullptr) {
-    LogEvent(kCategoryUserError, kEventTypeError, kEventSnapshotCreationFailed,
-             "Internal Error. No Lumenstack owns the volume '%hs'. Please, restart the "
-             "KovaProvider service and try again!",
-             record.lunSerial);
-    Logger::Write(LOG_ERROR, kTag,
-                  "EXITING: CKovaVssProvider::CommitSnapshots. Error: No Lumenstack owns the volume '%hs'",
-                  record.lunSerial);
-    return VSS_E_PROVIDER_VETO;
-  }
+  if (record.array == nullptr) return RefuseRecordWithoutArray(record);
   std::string name;
   std::string serial;
   if (record.array->CreateSnapshot(record.volumeName, snapshot_set_id, name, serial) != 0) {
-    LogEvent(kCategoryUserError, kEventTypeError, kEventSnapshotCreationFailed,
-             "Internal error while creating a snapshot");
-    Logger::Write(LOG_ERROR, kTag, "Snapshot creation failed. Internal error while creating a snapshot");
-    return VSS_E_PROVIDER_VETO;
+    return RefuseIncompleteAnswer();
   }
   record.snapshotSerial = serial;
   record.snapshotName = name;
+  ReportSnapshotCreated(record);
+  return S_OK;
+}
+
+HRESULT CKovaVssProvider::RefuseRecordWithoutArray(const PendingSnapshot& record) {
+  LogEvent(kCategoryUserError, kEventTypeError, kEventSnapshotCreationFailed,
+           "Internal Error. No Lumenstack owns the volume '%hs'. Please, restart the "
+           "KovaProvider service and try again!",
+           record.lunSerial);
+  Logger::Write(LOG_ERROR, kTag,
+                "EXITING: CKovaVssProvider::CommitSnapshots. Error: No Lumenstack owns the volume '%hs'",
+                record.lunSerial);
+  return VSS_E_PROVIDER_VETO;
+}
+
+HRESULT CKovaVssProvider::RefuseIncompleteAnswer() {
+  LogEvent(kCategoryUserError, kEventTypeError, kEventSnapshotCreationFailed,
+           "Internal error while creating a snapshot");
+  Logger::Write(LOG_ERROR, kTag, "Snapshot creation failed. Internal error while creating a snapshot");
+  return VSS_E_PROVIDER_VETO;
+}
+
+void CKovaVssProvider::ReportSnapshotCreated(const PendingSnapshot& record) {
   LogEvent(kCategoryUserInformation, kEventTypeInformation, kEventSnapshotCreated,
            "Successfully created snapshot for Kova Storage volume '%hs'", record.lunSerial);
-  Logger::Write(LOG_INFO, kTag, "Snapshot(%hs, %hs) created for volume(%hs, %hs)", serial, name,
-                record.lunSerial, record.volumeName);
-  return S_OK;
+  Logger::Write(LOG_INFO, kTag, "Snapshot(%hs, %hs) created for volume(%hs, %hs)",
+                record.snapshotSerial, record.snapshotName, record.lunSerial, record.volumeName);
 }
 
 HRESULT CKovaVssProvider::PostCommitSnapshots(VSS_ID snapshot_set_id, LONG snapshots_count) {

@@ -220,4 +220,23 @@ TEST_F(RegistryReadersTest, EradicateVolumesZeroIsCachedForTheProcess) {
   EXPECT_EQ(1u, Utilities::GetRegistryDWORD(CachedSetting::kEradicateVolumes));
 }
 
+TEST_F(RegistryReadersTest, BatchSnapshotsIsOffUnlessSetAndCachedOnceRead) {
+  using Utilities::CachedSetting;
+  EXPECT_EQ(0u, Utilities::GetRegistryDWORD(CachedSetting::kBatchSnapshots)) << "no root key";
+  auto root = Key(kRoot);
+  EXPECT_EQ(0u, Utilities::GetRegistryDWORD(CachedSetting::kBatchSnapshots)) << "absent";
+  SetBytes(*root, "BatchSnapshots", platform::kRegDword, {1, 0, 0, 0, 0});
+  EXPECT_EQ(0u, Utilities::GetRegistryDWORD(CachedSetting::kBatchSnapshots)) << "longer than 4 bytes";
+  SetBytes(*root, "BatchSnapshots", platform::kRegDword, {0, 0, 1, 0});
+  EXPECT_EQ(1u, Utilities::GetRegistryDWORD(CachedSetting::kBatchSnapshots)) << "any non-zero value";
+  SetBytes(*root, "BatchSnapshots", platform::kRegDword, {0, 0, 0, 0});
+  EXPECT_EQ(1u, Utilities::GetRegistryDWORD(CachedSetting::kBatchSnapshots)) << "until restart";
+  EXPECT_EQ(0u, Utilities::GetRegistryDWORD(CachedSetting::kDeleteSnaps)) << "its own cache";
+
+  Utilities::ResetRegistryDWORDCache();
+  EXPECT_EQ(0u, Utilities::GetRegistryDWORD(CachedSetting::kBatchSnapshots));
+  SetBytes(*root, "BatchSnapshots", platform::kRegDword, {1, 0, 0, 0});
+  EXPECT_EQ(0u, Utilities::GetRegistryDWORD(CachedSetting::kBatchSnapshots)) << "0 is cached too";
+}
+
 }  // namespace

@@ -125,4 +125,35 @@ TEST_F(LoggerDeferral, ConcurrentHeldLinesArriveWholeAndInThreadOrder) {
   EXPECT_EQ(count, static_cast<size_t>(kThreads * kLinesPerThread));
 }
 
+// Each helper thread's lines come out as one block, in the order the
+// caller writes the blocks, whatever order the threads ran in.
+TEST_F(LoggerDeferral, CapturedLinesReachTheLogOnlyWhereTheCallerPutsThem) {
+  Logger::HoldLogOutput();
+  Logger::Write(LOG_INFO, "Kova.Test", "caller first");
+  std::string first;
+  std::string second;
+  std::thread late([&] {
+    Logger::CaptureThreadLines(&second);
+    Logger::Write(LOG_INFO, "Kova.Test", "second %d", 1);
+    Logger::Write(LOG_TRACE, "Kova.Test", "filtered as usual");
+    Logger::Write(LOG_INFO, "Kova.Test", "second %d", 2);
+    Logger::CaptureThreadLines(nullptr);
+    Logger::Write(LOG_INFO, "Kova.Test", "not captured");
+  });
+  late.join();
+  std::thread early([&] {
+    Logger::CaptureThreadLines(&first);
+    Logger::Write(LOG_INFO, "Kova.Test", "first");
+    Logger::CaptureThreadLines(nullptr);
+  });
+  early.join();
+  Logger::Write(LOG_INFO, "Kova.Test", "caller second");
+  Logger::WriteCapturedLines(first);
+  Logger::WriteCapturedLines(second);
+  Logger::ReleaseLogOutput();
+  Logger::WriteCapturedLines(first);  // not deferring: straight to the file
+  EXPECT_EQ(TestMessages(), (std::vector<std::string>{"caller first", "not captured", "caller second", "first",
+                                                      "second 1", "second 2", "first"}));
+}
+
 }  // namespace

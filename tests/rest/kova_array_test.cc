@@ -10,6 +10,7 @@
 
 using testing::ElementsAre;
 using testing::HasSubstr;
+using testing::IsEmpty;
 using web::json::value;
 
 namespace {
@@ -134,6 +135,61 @@ TEST_F(KovaArrayTest, CreateSnapshotReportsFailuresByStatusAndByAnswer) {
   sim_.InjectFault(StatusFault("POST", "/volume", 200, 1, R"({"name": "x"})"));
   EXPECT_THROW(array->CreateSnapshot("db01", SetId(), name, serial),
                KovaStorage::KovaRestException);
+}
+
+TEST_F(KovaArrayTest, CreateSnapshotsAsksForAllVolumesInOneRequestInTheirOrder) {
+  auto array = Ready();
+  std::vector<std::string> names, serials;
+  ASSERT_EQ(0, array->CreateSnapshots({"logs01", "db01", "db02"}, SetId(), names, serials));
+  EXPECT_THAT(names, ElementsAre(std::string("logs01.") + kSuffix, std::string("db01.") + kSuffix,
+                                 std::string("db02.") + kSuffix));
+  ASSERT_THAT(RequestLines(), ElementsAre("POST /api/1.1/volume"));
+  const value body = value::parse(sim_.Requests()[0].body);
+  EXPECT_EQ(U(kSuffix), body.at(U("suffix")).as_string());
+  EXPECT_TRUE(body.at(U("snap")).as_bool());
+  EXPECT_EQ(U("[\"logs01\",\"db01\",\"db02\"]"), body.at(U("source")).serialize());
+  std::string name;
+  ASSERT_EQ(3u, serials.size());
+  for (size_t i = 0; i < 3; ++i) {
+    ASSERT_EQ(0, array->CheckVolumeWithArray(serials[i], name, true)) << serials[i];
+    EXPECT_EQ(names[i], name);
+  }
+}
+
+TEST_F(KovaArrayTest, CreateSnapshotsNeedsEachNameListedOnceWithASerial) {
+  auto array = Ready();
+  const std::string db01 = std::string("db01.") + kSuffix;
+  const std::string db02 = std::string("db02.") + kSuffix;
+  const std::string answers[] = {
+      "[{\"name\": \"" + db02 + "\", \"serial\": \"B2\"}]",  // db01 missing
+      "[{\"name\": \"" + db01 + "\", \"serial\": \"A1\"}, {\"name\": \"" + db01 +
+          "\", \"serial\": \"A1\"}, {\"name\": \"" + db02 + "\", \"serial\": \"B2\"}]",  // twice
+      "[{\"name\": \"" + db01 + "\", \"serial\": null}, {\"name\": \"" + db02 + "\", \"serial\": \"B2\"}]",
+  };
+  for (const std::string& answer : answers) {
+    sim_.InjectFault(StatusFault("POST", "/volume", 200, 1, answer));
+    std::vector<std::string> names, serials;
+    EXPECT_EQ(1, array->CreateSnapshots({"db01", "db02"}, SetId(), names, serials)) << answer;
+    EXPECT_THAT(names, ElementsAre(db01, db02));
+    EXPECT_THAT(serials, ElementsAre("", "B2")) << answer;
+  }
+  EXPECT_EQ(1u, log_.LinesContaining("Snapshot(" + db01 + ") is missing from the array's answer").size());
+  EXPECT_EQ(1u, log_.LinesContaining("Snapshot(" + db01 + ") is listed 2 times in the array's answer").size());
+  EXPECT_EQ(1u, log_.LinesContaining("Snapshot(" + db01 + ") has no serial in the array's answer").size());
+}
+
+TEST_F(KovaArrayTest, CreateSnapshotsNamesTheSnapshotsBeforeAFailureIsThrown) {
+  auto array = Ready();
+  std::vector<std::string> names, serials;
+  sim_.InjectFault(StatusFault("POST", "/volume", 500, 1, R"({"msg": "bad"})"));
+  EXPECT_THROW(array->CreateSnapshots({"db01"}, SetId(), names, serials), KovaStorage::KovaRestException);
+  EXPECT_THAT(names, ElementsAre(std::string("db01.") + kSuffix));
+  EXPECT_THAT(serials, ElementsAre(""));
+  sim_.InjectFault(StatusFault("POST", "/volume", 200, 1, R"({"name": "x"})"));
+  EXPECT_THROW(array->CreateSnapshots({"db01"}, SetId(), names, serials), KovaStorage::KovaRestException);
+  sim_.ClearRequests();
+  EXPECT_THROW(array->CreateSnapshots({}, SetId(), names, serials), std::invalid_argument);
+  EXPECT_THAT(RequestLines(), IsEmpty());
 }
 
 TEST_F(KovaArrayTest, CreateVolumeCopyCreatesOnceThenFindsTheExistingCopy) {

@@ -86,9 +86,24 @@ TEST(CliTest, SeedFileDecidesWhatTheArrayHolds) {
   EXPECT_EQ(0, program.WaitForExit(seconds(20)));
 }
 
+TEST(CliTest, LatencyOptionsOverrideTheSeedsOwn) {
+  ChildProcess program(KOVA_SIM_BINARY, {"--seed", KOVA_SIM_EXAMPLE_SEED, "--snapshot-latency", "150"});
+  const std::string url = AwaitUrl(program);
+  ASSERT_FALSE(url.empty());
+  SimHttpsClient client(url);
+  SimResponse latency = client.Send("GET", "/_sim/latency");
+  ASSERT_EQ(200, latency.status);
+  EXPECT_EQ(kova_sim::ArraySim::LoadSeedFile(KOVA_SIM_EXAMPLE_SEED).latency.request_ms,
+            latency.Json().at("request_ms").as_integer());
+  EXPECT_EQ(150, latency.Json().at("snapshot_ms").as_integer());
+  program.Terminate();
+  EXPECT_EQ(0, program.WaitForExit(seconds(20)));
+}
+
 TEST(CliTest, BadArgumentsExitTwoWithUsage) {
   const std::vector<std::vector<std::string>> cases = {
-      {"--port", "http"}, {"--port", "65536"}, {"--port"}, {"--seed"}, {"--verbose"}, {"extra"}};
+      {"--port", "http"}, {"--port", "65536"}, {"--port"}, {"--seed"}, {"--verbose"}, {"extra"},
+      {"--snapshot-latency", "-1"}};
   for (const auto& args : cases) {
     ChildProcess program(KOVA_SIM_BINARY, args);
     EXPECT_THAT(program.ReadErrors(seconds(20)), HasSubstr("usage: KovaArraySim")) << args[0];

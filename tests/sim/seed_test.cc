@@ -48,6 +48,8 @@ TEST(SeedTest, ExampleFileLoadsWithItsSerialsKeptAndTheRestAssigned) {
   EXPECT_EQ("A1C56D0E8B2F4A9700000001", state.at("volumes").at(0).at("serial").as_string());
   EXPECT_EQ("sql-data", state.at("snapshots").at(0).at("source").as_string());
   EXPECT_EQ(3u, state.at("connections").size());
+  EXPECT_EQ(2, sim.Latency().request_ms);
+  EXPECT_EQ(40, sim.Latency().snapshot_ms);
 }
 
 TEST(SeedTest, AssignedSerialsSkipSeededOnes) {
@@ -98,6 +100,10 @@ TEST_F(BadSeedFileTest, SyntaxAndTypeErrorsNameTheMember) {
       {Seed(R"(, "volumes": [{"name": "v", "size": 1.5}])"), "volumes[0].size: must be an integer"},
       {Seed(R"(, "hosts": [{"name": "h", "wwn": [5]}])"), "hosts[0].wwn[0]: must be a string"},
       {Seed(R"(, "connections": ["h"])"), "connections[0]: must be a JSON object"},
+      {Seed(R"(, "latency": [])"), "latency: must be a JSON object"},
+      {Seed(R"(, "latency": {"request_ms": "5"})"), "latency.request_ms: must be an integer"},
+      {Seed(R"(, "latency": {"snapshot_ms": 0.5})"), "latency.snapshot_ms: must be an integer"},
+      {Seed(R"(, "latency": {"per_lun_ms": 5})"), "latency.per_lun_ms: unknown member"},
   };
   for (const auto& c : cases) EXPECT_THAT(ErrorFor(c.first), HasSubstr(c.second)) << c.first;
 }
@@ -121,6 +127,8 @@ TEST_F(BadSeedFileTest, InconsistentContentNamesTheMember) {
       {Seed(R"(, "connections": [{"host": "h", "volume": "v"}])"), "connections[0].host: unknown host"},
       {Seed(R"(, "hosts": [{"name": "h"}], "connections": [{"host": "h", "volume": "v"}])"),
        "connections[0].volume: unknown volume"},
+      {Seed(R"(, "latency": {"request_ms": -1})"), "latency.request_ms: must be 0 to 60000 milliseconds"},
+      {Seed(R"(, "latency": {"snapshot_ms": 60001})"), "latency.snapshot_ms: must be 0 to 60000 milliseconds"},
   };
   for (const auto& c : cases) EXPECT_THAT(ErrorFor(c.first), HasSubstr(c.second)) << c.first;
 }
@@ -140,6 +148,9 @@ TEST(SeedTest, InProcessSeedsAreValidatedToo) {
   SimSeed seed = SimSeed::Default();
   seed.connections.push_back({"vss-host", "db09"});
   EXPECT_THROW(ArraySim sim(seed), std::invalid_argument);
+  SimSeed slow = SimSeed::Default();
+  slow.latency.snapshot_ms = 60001;
+  EXPECT_THROW(ArraySim sim(slow), std::invalid_argument);
 }
 
 }  // namespace

@@ -47,16 +47,21 @@ TEST(CliOptionsTest, ReadsEveryOption) {
   kova_sim::CliOptions options;
   std::string error;
   ASSERT_TRUE(kova_sim::ParseCliOptions({"--address", "0.0.0.0", "--port", "8443", "--seed", "s.json",
-                                         "--port-file", "p", "--request-log", "r"},
+                                         "--port-file", "p", "--request-log", "r", "--request-latency", "0",
+                                         "--snapshot-latency", "60000"},
                                         &options, &error));
   EXPECT_EQ("0.0.0.0", options.address);
   EXPECT_EQ(8443, options.port);
   EXPECT_EQ("s.json", options.seed_file);
   EXPECT_EQ("p", options.port_file);
   EXPECT_EQ("r", options.request_log_file);
+  EXPECT_EQ(0, options.request_latency_ms);
+  EXPECT_EQ(60000, options.snapshot_latency_ms);
   ASSERT_TRUE(kova_sim::ParseCliOptions({}, &options, &error));
   EXPECT_EQ("127.0.0.1", options.address);
   EXPECT_EQ(0, options.port);
+  EXPECT_EQ(-1, options.request_latency_ms);
+  EXPECT_EQ(-1, options.snapshot_latency_ms);
   EXPECT_FALSE(options.help);
 }
 
@@ -66,6 +71,10 @@ TEST(CliOptionsTest, RefusesUnknownOptionsMissingValuesAndBadPorts) {
       {{"--port", "-1"}, "--port"},     {{"--port", "65536"}, "--port"}, {{"--port", "12a"}, "--port"},
       {{"--seed"}, "needs a value"},    {{"--seed", ""}, "needs a value"}, {{"-x"}, "unknown argument \"-x\""},
       {{"8443"}, "unknown argument"},
+      {{"--request-latency", "-5"}, "--request-latency needs milliseconds from 0 to 60000"},
+      {{"--snapshot-latency", "60001"}, "--snapshot-latency needs milliseconds"},
+      {{"--snapshot-latency", "1.5"}, "--snapshot-latency needs milliseconds"},
+      {{"--request-latency"}, "needs a value"},
   };
   for (const auto& c : cases) {
     std::string error;

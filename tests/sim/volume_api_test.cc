@@ -101,6 +101,16 @@ TEST_F(VolumeApiTest, SnapshotCreationIsAllOrNothing) {
   EXPECT_EQ("Snapshot already exists.", again.Msg());
   EXPECT_EQ(1u, SnapshotNames().size());
   EXPECT_EQ(400, Snap(std::string(R"([")") + "db02." + kSuffix + "\"]", "again").status);
+
+  // The source that fails may come last, after ones that would succeed.
+  const std::string of_snapshot = std::string(R"(["db01", "logs01", "db02.)") + kSuffix + "\"]";
+  EXPECT_EQ("Snapshots can only be made of volumes.", Snap(of_snapshot, "again").Msg());
+  ASSERT_EQ(200, Send("DELETE", std::string("/api/1.1/volume/db02.") + kSuffix).status);
+  SimResponse destroyed_name = Snap(R"(["db01", "logs01", "db02"])");
+  EXPECT_EQ(400, destroyed_name.status);
+  EXPECT_EQ("Snapshot already exists.", destroyed_name.Msg());
+  EXPECT_TRUE(SnapshotNames().empty());
+  EXPECT_EQ(1u, sim_.State().at("destroyed").size());
 }
 
 TEST_F(VolumeApiTest, MalformedSnapshotRequestsAreRefused) {

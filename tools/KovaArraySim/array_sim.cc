@@ -48,7 +48,11 @@ bool IsSetCookie(const std::pair<std::string, std::string>& header) {
 }  // namespace
 
 ArraySim::ArraySim(SimSeed seed)
-    : state_(Validated(seed)), users_(seed.users), api_(state_, users_, sessions_), control_(*this) {}
+    : state_(Validated(seed)),
+      users_(seed.users),
+      latency_(seed.latency),
+      api_(state_, users_, sessions_),
+      control_(*this) {}
 
 ArraySim::~ArraySim() { Stop(); }
 
@@ -129,11 +133,22 @@ void ArraySim::SetVersions(const std::vector<std::string>& versions) { state_.Se
 
 size_t ArraySim::SessionCount() const { return sessions_.Count(); }
 
+void ArraySim::SetLatency(const SimSeed::Latency& latency) { latency_.Set(latency); }
+
+SimSeed::Latency ArraySim::Latency() const { return latency_.Get(); }
+
 HttpReply ArraySim::Handle(const RecordedRequest& request) {
   if (ControlApi::IsControlTarget(request.target)) return control_.Handle(request);
   log_.Append(request);
   const std::optional<Fault> fault = faults_.Take(request.method, request.target);
-  return fault ? ApplyFault(*fault, request) : api_.Handle(request);
+  return fault ? ApplyFault(*fault, request) : Execute(request);
+}
+
+HttpReply ArraySim::Execute(const RecordedRequest& request) {
+  HttpReply reply = api_.Handle(request);
+  const std::chrono::milliseconds wait = latency_.AnswerTime(reply.snapshots_made);
+  if (wait.count() > 0 && !delays_.SleepFor(wait)) return HttpReply::Drop();
+  return reply;
 }
 
 HttpReply ArraySim::ApplyFault(const Fault& fault, const RecordedRequest& request) {
@@ -147,20 +162,20 @@ HttpReply ArraySim::ApplyFault(const Fault& fault, const RecordedRequest& reques
       return reply;
     case Fault::Kind::kDelay:
       if (!delays_.SleepFor(std::chrono::milliseconds(fault.delay_ms))) return HttpReply::Drop();
-      return api_.Handle(request);
+      return Execute(request);
     case Fault::Kind::kDrop:
       return HttpReply::Drop();
     case Fault::Kind::kTruncate:
-      reply = api_.Handle(request);
-      reply.action = HttpReply::Action::kTruncate;
+      reply = Execute(request);
+      if (reply.action == HttpReply::Action::kAnswer) reply.action = HttpReply::Action::kTruncate;
       return reply;
     case Fault::Kind::kNoSessionCookie:
-      reply = api_.Handle(request);
+      reply = Execute(request);
       reply.headers.erase(std::remove_if(reply.headers.begin(), reply.headers.end(), IsSetCookie),
                           reply.headers.end());
       return reply;
   }
-  return api_.Handle(request);
+  return Execute(request);
 }
 
 }  // namespace kova_sim

@@ -20,6 +20,7 @@
 #include "tools/KovaArraySim/fault.h"
 #include "tools/KovaArraySim/fault_list.h"
 #include "tools/KovaArraySim/http_reply.h"
+#include "tools/KovaArraySim/latency_model.h"
 #include "tools/KovaArraySim/recorded_request.h"
 #include "tools/KovaArraySim/request_log.h"
 #include "tools/KovaArraySim/rest_api.h"
@@ -74,10 +75,18 @@ class ArraySim {
   std::string AddVolume(const std::string& name, int64_t size);  // returns the serial
   void SetVersions(const std::vector<std::string>& versions);
   size_t SessionCount() const;
+  // The answer time of every request the array carries out (faults that
+  // answer in its place have none); throws std::invalid_argument for one
+  // ValidateLatency refuses. Starts as the seed's.
+  void SetLatency(const SimSeed::Latency& latency);
+  SimSeed::Latency Latency() const;
 
  private:
   HttpReply Handle(const RecordedRequest& request);
   HttpReply ApplyFault(const Fault& fault, const RecordedRequest& request);
+  // Carries the request out and answers after the latency; Stop() cuts the
+  // wait short and drops the connection.
+  HttpReply Execute(const RecordedRequest& request);
 
   ArrayState state_;
   UserDirectory users_;
@@ -85,6 +94,7 @@ class ArraySim {
   FaultList faults_;
   RequestLog log_;
   CancellableSleep delays_;
+  LatencyModel latency_;
   RestApi api_;
   ControlApi control_;
   mutable std::mutex lifecycle_mutex_;

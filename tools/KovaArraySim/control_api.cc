@@ -52,7 +52,10 @@ HttpReply ControlApi::Dispatch(const RecordedRequest& request) const {
     return Done("Request log cleared.");
   }
   if (path == "/_sim/state" && method == "GET") return JsonReply(200, sim_.State());
-  for (const char* known : {"/_sim/faults", "/_sim/expire-sessions", "/_sim/requests", "/_sim/state"}) {
+  if (path == "/_sim/latency" && method == "GET") return JsonReply(200, LatencyToJson(sim_.Latency()));
+  if (path == "/_sim/latency" && method == "PUT") return SetLatency(request);
+  for (const char* known :
+       {"/_sim/faults", "/_sim/expire-sessions", "/_sim/requests", "/_sim/state", "/_sim/latency"}) {
     if (path == known) return ErrorReply(405, "Method not allowed.");
   }
   return ErrorReply(404, "Unknown emulator control resource.");
@@ -75,6 +78,19 @@ HttpReply ControlApi::AddFault(const RecordedRequest& request) const {
     return ErrorReply(400, e.what());
   }
   return Done("Fault added.");
+}
+
+HttpReply ControlApi::SetLatency(const RecordedRequest& request) const {
+  std::string problem;
+  std::optional<web::json::value> body = ParseJsonObject(request.body, false, &problem);
+  if (!body) return ErrorReply(400, problem);
+  try {
+    const SimSeed::Latency latency = LatencyFromJson(*body, sim_.Latency());
+    sim_.SetLatency(latency);
+    return JsonReply(200, LatencyToJson(latency));
+  } catch (const std::invalid_argument& e) {
+    return ErrorReply(400, e.what());
+  }
 }
 
 }  // namespace kova_sim

@@ -6,6 +6,8 @@
 //   GET    /_sim/requests         the request log as a JSON list
 //   DELETE /_sim/requests
 //   GET    /_sim/state
+//   GET    /_sim/latency
+//   PUT    /_sim/latency          {"request_ms"?, "snapshot_ms"?}
 #pragma once
 
 #include <string>
@@ -29,6 +31,7 @@ class ControlApi {
   HttpReply Dispatch(const RecordedRequest& request) const;
   HttpReply AddFault(const RecordedRequest& request) const;
   HttpReply ListRequests() const;
+  HttpReply SetLatency(const RecordedRequest& request) const;
 
   ArraySim& sim_;
 };

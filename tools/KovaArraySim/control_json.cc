@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "tools/KovaArraySim/seed_validator.h"
 #include "tools/KovaArraySim/sim_json.h"
 
 namespace kova_sim {
@@ -65,6 +66,30 @@ Fault FaultFromJson(const value& json) {
   ReadString(json, "content_type", &fault.content_type);
   ReadInt(json, "delay_ms", &fault.delay_ms);
   return fault;
+}
+
+SimSeed::Latency LatencyFromJson(const value& json, const SimSeed::Latency& current) {
+  if (!json.is_object()) throw std::invalid_argument("a latency must be a JSON object");
+  for (const auto& member : json.as_object()) {
+    if (member.first != "request_ms" && member.first != "snapshot_ms") {
+      throw std::invalid_argument("latency member \"" + member.first + "\" is unknown");
+    }
+    if (!member.second.is_number() || !member.second.as_number().is_int32()) {
+      throw std::invalid_argument("latency member \"" + member.first + "\" must be an integer");
+    }
+  }
+  SimSeed::Latency latency = current;
+  if (json.has_field("request_ms")) latency.request_ms = json.at("request_ms").as_number().to_int32();
+  if (json.has_field("snapshot_ms")) latency.snapshot_ms = json.at("snapshot_ms").as_number().to_int32();
+  ValidateLatency(latency);
+  return latency;
+}
+
+value LatencyToJson(const SimSeed::Latency& latency) {
+  value json = value::object();
+  json["request_ms"] = value::number(latency.request_ms);
+  json["snapshot_ms"] = value::number(latency.snapshot_ms);
+  return json;
 }
 
 value RecordedRequestToJson(const RecordedRequest& request) {

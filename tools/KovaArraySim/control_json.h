@@ -5,6 +5,7 @@
 
 #include "tools/KovaArraySim/fault.h"
 #include "tools/KovaArraySim/recorded_request.h"
+#include "tools/KovaArraySim/sim_seed.h"
 
 namespace kova_sim {
 
@@ -13,6 +14,13 @@ namespace kova_sim {
 // "status", "body", "content_type", "delay_ms"}. Throws
 // std::invalid_argument naming the member at fault.
 Fault FaultFromJson(const web::json::value& json);
+
+// {"request_ms"?, "snapshot_ms"?}: the members given replace those of
+// |current|. Throws std::invalid_argument naming the member at fault (not
+// an integer, or out of ValidateLatency's range) or an unknown member.
+SimSeed::Latency LatencyFromJson(const web::json::value& json, const SimSeed::Latency& current);
+// {"request_ms", "snapshot_ms"}.
+web::json::value LatencyToJson(const SimSeed::Latency& latency);
 
 // {"method", "target", "body", "headers": {name: value}}.
 web::json::value RecordedRequestToJson(const RecordedRequest& request);

@@ -19,6 +19,7 @@ struct HttpReply {
   std::string content_type = "application/json";
   std::string body;
   std::vector<std::pair<std::string, std::string>> headers;  // extra headers
+  int snapshots_made = 0;  // for the latency model; not sent
 
   static HttpReply Drop() {
     HttpReply reply;

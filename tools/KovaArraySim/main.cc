@@ -40,6 +40,8 @@ void WriteRequestLog(const std::string& path, const std::vector<kova_sim::Record
 int Serve(const kova_sim::CliOptions& options) {
   kova_sim::SimSeed seed = options.seed_file.empty() ? kova_sim::SimSeed::Default()
                                                      : kova_sim::ArraySim::LoadSeedFile(options.seed_file);
+  if (options.request_latency_ms >= 0) seed.latency.request_ms = options.request_latency_ms;
+  if (options.snapshot_latency_ms >= 0) seed.latency.snapshot_ms = options.snapshot_latency_ms;
   kova_sim::ArraySim sim(std::move(seed));
   // Signals are caught before the port is announced, so a signal sent as
   // soon as the line is read still ends the program cleanly.

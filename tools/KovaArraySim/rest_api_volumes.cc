@@ -40,7 +40,9 @@ HttpReply RestApi::CreateSnapshots(const Call& call) const {
   if (!body->has_field("suffix") || !body->at("suffix").is_string()) {
     return ErrorReply(400, "\"suffix\" must be a string.");
   }
-  return ToReply(state_.CreateSnapshots(sources, body->at("suffix").as_string()));
+  HttpReply reply = ToReply(state_.CreateSnapshots(sources, body->at("suffix").as_string()));
+  if (reply.status == 200) reply.snapshots_made = static_cast<int>(sources.size());
+  return reply;
 }
 
 HttpReply RestApi::GetVolume(const Call& call) const { return ToReply(state_.GetVolume(call.params[0])); }

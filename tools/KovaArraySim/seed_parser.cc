@@ -58,6 +58,13 @@ std::vector<std::string> ReadStringList(const value& object, const std::string& 
   return result;
 }
 
+int ReadOptionalInt(const value& object, const std::string& key, const std::string& path, int absent) {
+  if (!object.has_field(key)) return absent;
+  const value& member = object.at(key);
+  if (!member.is_number() || !member.as_number().is_int32()) Fail(Join(path, key), "must be an integer");
+  return member.as_number().to_int32();
+}
+
 int64_t ReadInteger(const value& object, const std::string& key, const std::string& path) {
   if (!object.has_field(key)) Fail(Join(path, key), "is missing");
   const value& member = object.at(key);
@@ -88,6 +95,15 @@ void ReadArray(const value& seed, SimSeed* out) {
   out->array_id = ReadString(array, "id", "array", true);
   out->array_name = ReadString(array, "name", "array", true);
   if (array.has_field("version")) out->array_version = ReadString(array, "version", "array", true);
+}
+
+void ReadLatency(const value& seed, SimSeed* out) {
+  if (!seed.has_field("latency")) return;
+  const value& latency = seed.at("latency");
+  RequireObject(latency, "latency");
+  CheckMembers(latency, "latency", {"request_ms", "snapshot_ms"});
+  out->latency.request_ms = ReadOptionalInt(latency, "request_ms", "latency", 0);
+  out->latency.snapshot_ms = ReadOptionalInt(latency, "snapshot_ms", "latency", 0);
 }
 
 void ReadLists(const value& seed, SimSeed* out) {
@@ -127,11 +143,13 @@ SimSeed ParseSeedJson(const std::string& text) {
     throw std::invalid_argument(std::string("not valid JSON: ") + e.what());
   }
   RequireObject(seed, "");
-  CheckMembers(seed, "", {"array", "versions", "users", "volumes", "snapshots", "hosts", "connections"});
+  CheckMembers(seed, "",
+               {"array", "versions", "users", "volumes", "snapshots", "hosts", "connections", "latency"});
   SimSeed out;
   ReadArray(seed, &out);
   out.versions = ReadStringList(seed, "versions", "", true);
   ReadLists(seed, &out);
+  ReadLatency(seed, &out);
   return out;
 }
 

@@ -127,7 +127,19 @@ void ValidateConnections(const SimSeed& seed) {
   }
 }
 
+void CheckLatency(int milliseconds, const char* member) {
+  if (milliseconds < 0 || milliseconds > kMaxLatencyMs) {
+    Fail(member, "must be 0 to " + std::to_string(kMaxLatencyMs) + " milliseconds, got " +
+                     std::to_string(milliseconds));
+  }
+}
+
 }  // namespace
+
+void ValidateLatency(const SimSeed::Latency& latency) {
+  CheckLatency(latency.request_ms, "latency.request_ms");
+  CheckLatency(latency.snapshot_ms, "latency.snapshot_ms");
+}
 
 void ValidateSeed(const SimSeed& seed) {
   ValidateArray(seed);
@@ -137,6 +149,7 @@ void ValidateSeed(const SimSeed& seed) {
   ValidateSnapshots(seed, &serials);
   ValidateHosts(seed);
   ValidateConnections(seed);
+  ValidateLatency(seed.latency);
 }
 
 }  // namespace kova_sim

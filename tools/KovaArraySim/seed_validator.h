@@ -15,7 +15,15 @@ namespace kova_sim {
 // - a snapshot's source is not a seeded volume or its name is not
 //   source + "." + suffix;
 // - a host identifier is empty or shared with another host;
-// - a connection names an unknown host or volume, or repeats itself.
+// - a connection names an unknown host or volume, or repeats itself;
+// - a latency breaks ValidateLatency.
 void ValidateSeed(const SimSeed& seed);
+
+// The longest latency of either kind, in milliseconds.
+inline constexpr int kMaxLatencyMs = 60000;
+
+// Throws std::invalid_argument naming "latency.request_ms" or
+// "latency.snapshot_ms" when one is negative or above kMaxLatencyMs.
+void ValidateLatency(const SimSeed::Latency& latency);
 
 }  // namespace kova_sim

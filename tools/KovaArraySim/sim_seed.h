@@ -34,6 +34,12 @@ struct SimSeed {
     std::string host;
     std::string volume;
   };
+  // How long the array takes to answer what it carries out: request_ms for
+  // every request, plus snapshot_ms for each snapshot a request creates.
+  struct Latency {
+    int request_ms = 0;
+    int snapshot_ms = 0;
+  };
 
   std::string array_id;  // a UUID
   std::string array_name;
@@ -44,6 +50,7 @@ struct SimSeed {
   std::vector<Snapshot> snapshots;
   std::vector<Host> hosts;
   std::vector<Connection> connections;
+  Latency latency;
 
   // A small demo array: user "admin" / "admin-password" with a fixed token,
   // volumes db01, db02 and logs01, and the host "vss-host".
