@@ -137,6 +137,40 @@ TEST_F(FaultInjectionTest, TruncateFaultExecutesButCutsTheAnswerShort) {
   EXPECT_EQ(1u, SnapshotCount());
 }
 
+TEST_F(FaultInjectionTest, ExecuteThenDropFaultDoesTheWorkAndLosesTheAnswer) {
+  sim_.InjectFault(MakeFault(Fault::Kind::kExecuteThenDrop, "POST", "/volume"));
+  SimHttpsClient fresh(sim_.Url());
+  fresh.SetCookie(client_->Cookie());
+  const std::string body = R"({"snap": true, "source": ["db01"], "suffix": "s1"})";
+  EXPECT_THROW(fresh.Send("POST", "/api/1.1/volume", body), web::http::http_exception);
+  EXPECT_EQ(1u, SnapshotCount());
+  EXPECT_EQ(0u, sim_.HandlersRunning());
+  // Used up: the same request now meets the snapshot it made.
+  EXPECT_EQ(400, Send("POST", "/api/1.1/volume", body).status);
+}
+
+TEST_F(FaultInjectionTest, LateAnswerFaultDoesTheWorkAtOnceAndAnswersAfterTheDelay) {
+  Fault fault = MakeFault(Fault::Kind::kLateAnswer, "POST", "/volume");
+  fault.delay_ms = 800;
+  sim_.InjectFault(fault);
+  const auto start = std::chrono::steady_clock::now();
+  int status = 0;
+  std::thread waiting([&] {
+    SimHttpsClient other(sim_.Url());
+    other.SetCookie(client_->Cookie());
+    status = other.Send("POST", "/api/1.1/volume", R"({"snap": true, "source": ["db01"], "suffix": "s1"})").status;
+  });
+  for (int i = 0; i < 500 && SnapshotCount() == 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  // The snapshot exists while its answer is still held back.
+  EXPECT_EQ(1u, SnapshotCount());
+  EXPECT_EQ(1u, sim_.HandlersRunning());
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(800));
+  waiting.join();
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(800));
+  EXPECT_EQ(200, status);
+  EXPECT_EQ(0u, sim_.HandlersRunning());
+}
+
 TEST_F(FaultInjectionTest, NoSessionCookieFaultOpensTheSessionButHidesTheCookie) {
   sim_.InjectFault(MakeFault(Fault::Kind::kNoSessionCookie, "POST", "/auth/session"));
   SimHttpsClient other(sim_.Url());

@@ -131,6 +131,11 @@ size_t ArraySim::SessionCount() const { return sessions_.Count(); }
 
 HttpReply ArraySim::Handle(const RecordedRequest& request) {
   if (ControlApi::IsControlTarget(request.target)) return control_.Handle(request);
+  struct Running {
+    explicit Running(std::atomic<size_t>& count) : count_(count) { ++count_; }
+    ~Running() { --count_; }
+    std::atomic<size_t>& count_;
+  } running(handlers_running_);
   log_.Append(request);
   const std::optional<Fault> fault = faults_.Take(request.method, request.target);
   return fault ? ApplyFault(*fault, request) : api_.Handle(request);
@@ -150,6 +155,13 @@ HttpReply ArraySim::ApplyFault(const Fault& fault, const RecordedRequest& reques
       return api_.Handle(request);
     case Fault::Kind::kDrop:
       return HttpReply::Drop();
+    case Fault::Kind::kExecuteThenDrop:
+      api_.Handle(request);
+      return HttpReply::Drop();
+    case Fault::Kind::kLateAnswer:
+      // The work is done before the wait, as an array that is slow to answer.
+      reply = api_.Handle(request);
+      return delays_.SleepFor(std::chrono::milliseconds(fault.delay_ms)) ? reply : HttpReply::Drop();
     case Fault::Kind::kTruncate:
       reply = api_.Handle(request);
       reply.action = HttpReply::Action::kTruncate;

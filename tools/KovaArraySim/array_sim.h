@@ -8,6 +8,7 @@
 
 #include <cpprest/json.h>
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -74,6 +75,9 @@ class ArraySim {
   std::string AddVolume(const std::string& name, int64_t size);  // returns the serial
   void SetVersions(const std::vector<std::string>& versions);
   size_t SessionCount() const;
+  // Requests being handled now, an injected wait included; 0 once every
+  // request received has been carried out and answered (or dropped).
+  size_t HandlersRunning() const { return handlers_running_; }
 
  private:
   HttpReply Handle(const RecordedRequest& request);
@@ -90,6 +94,7 @@ class ArraySim {
   mutable std::mutex lifecycle_mutex_;
   std::unique_ptr<HttpsServer> server_;
   std::string url_host_;
+  std::atomic<size_t> handlers_running_{0};
 };
 
 }  // namespace kova_sim
