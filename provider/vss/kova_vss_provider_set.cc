@@ -18,6 +18,10 @@ constexpr const char* kTag = kProviderLogTag;
 
 std::string SetRule() { return std::string(82, '='); }
 
+bool EradicateVolumesSetting() {
+  return Utilities::GetRegistryDWORD(Utilities::CachedSetting::kEradicateVolumes) != 0;
+}
+
 }  // namespace
 
 HRESULT CKovaVssProvider::BeginPrepareSnapshot(VSS_ID snapshot_set_id, VSS_ID snapshot_id,
@@ -248,6 +252,9 @@ HRESULT CKovaVssProvider::CreateSnapshotForRecord(PendingSnapshot& record,
                   record.lunSerial);
     return VSS_E_PROVIDER_VETO;
   }
+  // Named before it is sent: if the answer is lost, the set's cleanup can
+  // still find the snapshot the array may have made.
+  record.requestedName = KovaArray::MakeSnapshotName(record.volumeName, snapshot_set_id);
   std::string name;
   std::string serial;
   if (record.array->CreateSnapshot(record.volumeName, snapshot_set_id, name, serial) != 0) {
@@ -381,6 +388,20 @@ void CKovaVssProvider::EndRefusedSetNoThrow() noexcept {
   }
 }
 
+void CKovaVssProvider::EndSetWithoutTargets() noexcept {
+  try {
+    std::lock_guard<std::recursive_mutex> hold(lock);
+    if (state != VSS_SS_CREATED) return;
+    Logger::Write(LOG_INFO, kTag,
+                  "CKovaVssProvider::GetTargetLuns() - target LUNs of SnapshotSetId=%ls not "
+                  "described, deleting its snapshots",
+                  platform::GuidToString(snapshotSetId));
+    DeletePendingSnapshots();
+    state = VSS_SS_ABORTED;
+  } catch (...) {
+  }
+}
+
 const CKovaVssProvider::PendingSnapshot* CKovaVssProvider::FindPendingSnapshot(
     const std::string& serial) const {
   for (const PendingSnapshot& record : pendingSnapshots) {
@@ -399,8 +420,39 @@ HRESULT CKovaVssProvider::DeletePendingSnapshots() {
       Logger::Write(LOG_WARN, kTag, "CKovaVssProvider::DeletePendingSnapshots() exception ignored");
     }
   }
+  DeleteSnapshotsByName();
   pendingSnapshots.clear();
   return S_OK;
+}
+
+void CKovaVssProvider::DeleteSnapshotsByName() {
+  for (const PendingSnapshot& record : pendingSnapshots) {
+    if (!record.snapshotSerial.empty() || record.requestedName.empty() || record.array == nullptr) {
+      continue;
+    }
+    try {
+      DeleteSnapshotByName(*record.array, record.requestedName);
+    } catch (...) {
+      Logger::Write(LOG_WARN, kTag, "CKovaVssProvider::DeletePendingSnapshots() exception ignored");
+    }
+  }
+}
+
+void CKovaVssProvider::DeleteSnapshotByName(KovaArray& array, const std::string& name) {
+  // The request went out but no serial came back: the array may have made
+  // the snapshot before its answer was lost, failed or unreadable.
+  try {
+    if (!array.DoesVolumeNameExist(name)) return;
+    array.DeleteVolume(name, EradicateVolumesSetting());
+    Logger::Write(LOG_INFO, kTag,
+                  "DeleteSnapshotsByName - snapshot(%hs) whose creation was not confirmed deleted",
+                  name);
+  } catch (const KovaStorage::KovaRestException& e) {
+    Logger::Write(LOG_ERROR, kTag, "DeleteSnapshotsByName - Failed to delete the snapshot(%hs) - %hs",
+                  name, e.what());
+  } catch (const std::exception& e) {
+    Logger::Write(LOG_ERROR, kTag, "DeleteSnapshotsByName - %hs", e.what());
+  }
 }
 
 void CKovaVssProvider::DeleteSnapshotLun(const std::string& snapshotSerial) {
@@ -423,9 +475,7 @@ bool CKovaVssProvider::DeleteSnapshotOnArray(KovaArray& array, const std::string
   try {
     std::string name;
     if (array.CheckVolumeWithArray(snapshotSerial, name, true) != 0) return false;
-    const bool eradicate =
-        Utilities::GetRegistryDWORD(Utilities::CachedSetting::kEradicateVolumes) != 0;
-    array.DeleteVolume(name, eradicate);
+    array.DeleteVolume(name, EradicateVolumesSetting());
     Logger::Write(LOG_INFO, kTag, "DeleteSnapshotLun - snapshot(%hs) deleted", name);
     return true;
   } catch (const KovaStorage::KovaRestException& e) {
