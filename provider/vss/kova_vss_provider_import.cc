@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "library/config/registry_readers.h"
 #include "library/log/logger.h"
 #include "library/rest/kova_array.h"
 #include "library/rest/kova_rest_exception.h"
 #include "provider/identity/host_name.h"
+#include "provider/vss/deletion_settings.h"
 #include "provider/vss/kova_vss_provider.h"
 #include "provider/vss/lun_information.h"
 #include "provider/vss/lun_name_marks.h"
@@ -29,14 +29,6 @@ constexpr int kNoInitiatorNames = 5;
 
 void ReportHostQueryFailure(int type) {
   LogEvent(kCategoryUserError, type, kEventHostInitiatorQueryFailed, "%hs", kHostQueryFailedText);
-}
-
-uint32_t DeleteSnapsSetting() {
-  return Utilities::GetRegistryDWORD(Utilities::CachedSetting::kDeleteSnaps);
-}
-
-bool EradicateVolumesSetting() {
-  return Utilities::GetRegistryDWORD(Utilities::CachedSetting::kEradicateVolumes) != 0;
 }
 
 // What |name| on |array| is, by its marks. A copy's name must carry a

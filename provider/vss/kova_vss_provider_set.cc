@@ -4,10 +4,10 @@
 #include <stdexcept>
 #include <string>
 
-#include "library/config/registry_readers.h"
 #include "library/log/logger.h"
 #include "library/rest/kova_array.h"
 #include "library/rest/kova_rest_exception.h"
+#include "provider/vss/deletion_settings.h"
 #include "provider/vss/device_names.h"
 #include "provider/vss/kova_vss_provider.h"
 #include "provider/vss/provider_failures.h"
@@ -17,10 +17,6 @@ namespace {
 constexpr const char* kTag = kProviderLogTag;
 
 std::string SetRule() { return std::string(82, '='); }
-
-bool EradicateVolumesSetting() {
-  return Utilities::GetRegistryDWORD(Utilities::CachedSetting::kEradicateVolumes) != 0;
-}
 
 }  // namespace
 
