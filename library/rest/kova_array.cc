@@ -17,6 +17,8 @@ namespace {
 
 constexpr const char* kTag = kRestLibraryTag;
 constexpr uint16_t kStatusOk = 200;
+constexpr uint16_t kStatusBadRequest = 400;
+constexpr uint16_t kStatusNotFound = 404;
 constexpr uint16_t kStatusNotAcceptable = 406;
 
 value StringValue(const std::string& narrow) {
@@ -255,7 +257,7 @@ int KovaArray::CreateSnapshot(const std::string& volume_name, const GUID& snapsh
                               std::string& snapshot_name, std::string& snapshot_serial) {
   Logger::Write(LOG_DEBUG, kTag, "ENTERING: KovaArray::CreateSnapshot()");
   const utility::string_t suffix = SnapshotSuffixOrThrow(snapshot_set_id);
-  const std::string expected = volume_name + "." + kova::NarrowText(suffix);
+  const std::string expected = MakeSnapshotName(volume_name, snapshot_set_id);
   snapshot_name = expected;
 
   value body = SnapshotRequestBody(suffix, {volume_name});
@@ -369,7 +371,9 @@ int KovaArray::ChangeHostConnection(const std::string& volume_name, std::vector<
   value response;
   rest_.RequestSync(Path("/host/" + host + "/volume/" + volume_name),
                     connect ? KovaREST::kPost : KovaREST::kDelete, nullptr, status, response);
-  if (status != kStatusOk) {
+  // An earlier request carried out whose answer was lost leaves the
+  // connection as asked for; asking again must not fail on that.
+  if (status != kStatusOk && IsConnectedToHost(host, volume_name) != connect) {
     Logger::Write(LOG_ERROR, kTag,
                   connect ? "Failed to connect host: '%hs' with volume: '%hs'"
                           : "Failed to disconnect host: '%hs' with volume: '%hs'",
@@ -384,6 +388,19 @@ int KovaArray::ChangeHostConnection(const std::string& volume_name, std::vector<
     Logger::Write(LOG_DEBUG, kTag, "EXITING : KovaArray::UnMapVolume()");
   }
   return 0;
+}
+
+bool KovaArray::IsConnectedToHost(const std::string& host, const std::string& volume_name) {
+  const value list = GetList("/host/" + host + "/volume", "Failed to list host connections");
+  for (const value& element : list.as_array()) {
+    std::string connected;
+    if (KovaREST::GetJsonValueString(element, U("vol"), connected) == 0 && connected == volume_name) {
+      Logger::Write(LOG_INFO, kTag, "Volume(%hs) is connected to host(%hs)", volume_name, host);
+      return true;
+    }
+  }
+  Logger::Write(LOG_INFO, kTag, "Volume(%hs) is not connected to host(%hs)", volume_name, host);
+  return false;
 }
 
 int KovaArray::DeleteVolume(const std::string& volume_name, bool eradicate) {
@@ -481,7 +498,14 @@ bool KovaArray::DoesVolumeNameExist(const std::string& name) {
   uint16_t status = 0;
   value response;
   rest_.RequestSync(Path("/volume/" + name), KovaREST::kGet, nullptr, status, response);
-  const bool exists = status == kStatusOk;
+  // Only an answer that shows the volume proves it, and only the array's
+  // word that there is none disproves it: a failure is no "no", or a copy
+  // would be passed over and left behind.
+  const bool exists = status == kStatusOk && response.is_object();
+  if (!exists && status != kStatusBadRequest && status != kStatusNotFound) {
+    Logger::Write(LOG_ERROR, kTag, "Failed to look up volume '%hs'", name);
+    throw KovaRestException(status, response);
+  }
   Logger::Write(LOG_DEBUG, kTag, "EXITING: KovaArray::DoesVolumeNameExist. Volume (%hs) %hs",
                 name, exists ? "exists" : "does not exist");
   return exists;
@@ -512,6 +536,12 @@ utility::string_t KovaArray::MakeSnapshotSuffix(const GUID& snapshot_set_id) {
   std::string digits = braced.substr(1, 36);
   digits.erase(std::remove(digits.begin(), digits.end(), '-'), digits.end());
   return kova::WidenText("VSS-" + digits);
+}
+
+std::string KovaArray::MakeSnapshotName(const std::string& volume_name,
+                                        const GUID& snapshot_set_id) {
+  const utility::string_t suffix = MakeSnapshotSuffix(snapshot_set_id);
+  return suffix.empty() ? std::string() : volume_name + "." + kova::NarrowText(suffix);
 }
 
 std::string KovaArray::MakeVolumeCopyName(const std::string& text) { return "VSS-" + text; }

@@ -57,12 +57,18 @@ class KovaArray {
   int FindSnapshotIdForVolumeCopy(const std::string& copy_name, std::string& snapshot_serial,
                                   std::string& snapshot_name);
   int GetArrayID(std::string& array_id);
+  // True when the array answers with the volume (or snapshot), false when
+  // it answers 400 or 404; any other answer throws.
   bool DoesVolumeNameExist(const std::string& name);
   int GetVolumeSerialID(const std::string& volume_name, std::string& serial);
 
   // "VSS-" + the 32 upper-case hex digits of the GUID; empty if it cannot
   // be formatted.
   static utility::string_t MakeSnapshotSuffix(const GUID& snapshot_set_id);
+  // The name CreateSnapshot gives the snapshot of |volume_name|: the volume
+  // name, ".", the suffix; empty if the GUID cannot be formatted.
+  static std::string MakeSnapshotName(const std::string& volume_name,
+                                      const GUID& snapshot_set_id);
   static std::string MakeVolumeCopyName(const std::string& text);
   // |supported| when the comma-separated |array_versions| offers it, else "".
   static utility::string_t GetComaptibleRestVersion(const utility::string_t& supported,
@@ -73,9 +79,13 @@ class KovaArray {
   // GET of a list; throws from a status other than 200 (after logging
   // |failure_message|) and from an answer that is not a JSON array.
   web::json::value GetList(const std::string& resource, const char* failure_message);
-  // Connects or disconnects |volume_name| and this host.
+  // Connects or disconnects |volume_name| and this host. A refused request
+  // counts as done when the connection already is as asked for.
   int ChangeHostConnection(const std::string& volume_name, std::vector<std::string> ids,
                            bool connect);
+  // Whether the array lists |volume_name| among |host|'s connections;
+  // throws as the list operations do.
+  bool IsConnectedToHost(const std::string& host, const std::string& volume_name);
 
   utility::string_t url_;
   utility::string_t name_;

@@ -50,6 +50,17 @@ void KeepJsonMemberOrder() {
   std::call_once(once, [] { web::json::keep_object_element_order(true); });
 }
 
+void LogAnswer(uint16_t status, const value& response, const utility::string_t& version) {
+  Logger::Write(LOG_DEBUG, kTag, "Status Code: %ls", std::to_string(status));
+  if (Logger::Writes(LOG_TRACE)) {
+    Logger::Write(LOG_TRACE, kTag, "Json Response: %ls", KovaREST::MaskSecrets(response));
+  }
+  if (status == 450) {
+    Logger::Write(LOG_DEBUG, kTag, "Status Code: %ls: REST API version (%ls) not supported by array",
+                  "450", version);
+  }
+}
+
 }  // namespace
 
 KovaREST::KovaREST() : KovaREST(GetRESTTimeOutFromRegistry()) {}
@@ -109,16 +120,16 @@ pplx::task<void> KovaREST::Request(const utility::string_t& base_uri,
             response = extracted.get();
             const auto set_cookie = headers.find(U("set-cookie"));
             if (set_cookie != headers.end()) cookie = set_cookie->second;
-            Logger::Write(LOG_DEBUG, kTag, "Status Code: %ls", std::to_string(status));
-            if (Logger::Writes(LOG_TRACE)) {
-              Logger::Write(LOG_TRACE, kTag, "Json Response: %ls", MaskSecrets(response));
-            }
-            if (status == 450) {
-              Logger::Write(LOG_DEBUG, kTag,
-                            "Status Code: %ls: REST API version (%ls) not supported by array",
-                            "450", version);
-            }
+            LogAnswer(status, response, version);
           } catch (const std::exception& e) {
+            // An answer broken off by the connection is no answer: it
+            // surfaces at the wait as a transport failure. A body that
+            // cannot be taken as JSON counts as answered.
+            const auto* broken = dynamic_cast<const web::http::http_exception*>(&e);
+            if (broken != nullptr && broken->error_code()) {
+              status = kNoResponse;
+              throw;
+            }
             Logger::Write(LOG_ERROR, kTag, "KovaREST::Request() failed with %hs", e.what());
           }
           Logger::Write(LOG_DEBUG, kTag, "EXITING: KovaREST::Request()");
@@ -152,16 +163,29 @@ void KovaREST::RequestSync(const utility::string_t& path, int method, const valu
         "Base URI not defined, REST library not initialized properly");
   }
   const bool had_session = !cookie_.empty();
-  if (had_session &&
-      !RequestAndWait(base_uri_, path, method, body, status, response, cookie_)) {
+  bool retry_left = method == kGet;
+  if (had_session && !SendCallersRequest(path, method, body, status, response, retry_left)) {
     throw KovaStorage::KovaRestException("Failed to send request.");
   }
   if (!had_session || status == 401) {
     RenewSession();
-    if (!RequestAndWait(base_uri_, path, method, body, status, response, cookie_)) {
+    if (!SendCallersRequest(path, method, body, status, response, retry_left)) {
       throw KovaStorage::KovaRestException("Failed to send request.");
     }
   }
+}
+
+bool KovaREST::SendCallersRequest(const utility::string_t& path, int method, const value* body,
+                                  uint16_t& status, value& response, bool& retry_left) {
+  if (RequestAndWait(base_uri_, path, method, body, status, response, cookie_)) return true;
+  // Only a GET may be sent twice: a POST or DELETE whose answer was lost
+  // may have been carried out.
+  if (!retry_left) return false;
+  retry_left = false;
+  Logger::Write(LOG_WARN, kTag,
+                "KovaREST::RequestSync() GET %ls%ls got no answer, sending it once more",
+                base_uri_, path);
+  return RequestAndWait(base_uri_, path, method, body, status, response, cookie_);
 }
 
 utility::string_t KovaREST::SessionPath(const utility::string_t& rest_version) {
@@ -209,6 +233,14 @@ int32_t KovaREST::GetRESTTimeOutFromRegistry() {
     if (platform::ReadStringValue(*key, kova::kValueRestTimeout, kTimeoutBufferBytes, &text) &&
         !text.empty()) {
       timeout = kova::ParseLeadingInteger(kova::TextOfUtf8(text));
+    }
+    // A time-out of 0 or less would fail every request at once.
+    if (timeout <= 0) {
+      Logger::Write(LOG_WARN, kTag,
+                    "KovaREST::GetRESTTimeOutFromRegistry. RestTimeout (%hs) is not a positive "
+                    "number of seconds, using default value",
+                    text);
+      timeout = kDefaultTimeoutSeconds;
     }
   }
   Logger::Write(LOG_DEBUG, kTag, "EXITING: KovaREST::GetRESTTimeOutFromRegistry() Rest Timeout=%d",

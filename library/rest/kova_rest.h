@@ -39,14 +39,21 @@ class KovaREST {
   pplx::task<void> Request(const utility::string_t& base_uri, const utility::string_t& path,
                            int method, const web::json::value* body, uint16_t& status,
                            web::json::value& response, utility::string_t& cookie) const;
-  // Request and wait: false on a transport failure, true once answered.
+  // Request and wait: false on a transport failure (an answer broken off
+  // before its end is one), true once answered.
   bool RequestAndWait(const utility::string_t& base_uri, const utility::string_t& path,
                       int method, const web::json::value* body, uint16_t& status,
                       web::json::value& response, utility::string_t& cookie) const;
-  // Request on this object's array and session (see the class comment).
+  // Request on this object's array and session (see the class comment). A
+  // GET that gets no answer (refused, reset or dropped connection, time-out,
+  // TLS failure, an answer the HTTP library cannot read) is sent once more at
+  // once, at most once per call; POST and DELETE are never sent twice, and
+  // no status is a reason to resend but 401's session renewal.
   void RequestSync(const utility::string_t& path, int method, const web::json::value* body,
                    uint16_t& status, web::json::value& response);
 
+  // "RestTimeout" in seconds; 10 when it is absent, unreadable, or not a
+  // positive number (the last with a warning).
   static int32_t GetRESTTimeOutFromRegistry();
 
   // Version negotiation and API tokens.
@@ -83,6 +90,10 @@ class KovaREST {
 
  private:
   void RenewSession();
+  // The caller's request of RequestSync; spends |retry_left| on a GET that
+  // got no answer. False when no answer came.
+  bool SendCallersRequest(const utility::string_t& path, int method, const web::json::value* body,
+                          uint16_t& status, web::json::value& response, bool& retry_left);
   // The session request: POST to SessionPath with SessionRequestBody.
   static utility::string_t SessionPath(const utility::string_t& rest_version);
   static web::json::value SessionRequestBody(const utility::string_t& api_token);

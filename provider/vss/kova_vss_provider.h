@@ -119,17 +119,27 @@ class CKovaVssProvider final : public IKovaVssProvider,
                             const utility::string_t& rest_version);
   // The first record whose lunSerial is |serial| byte for byte, or null.
   const PendingSnapshot* FindPendingSnapshot(const std::string& serial) const;
-  // Deletes every snapshot made for the list on the arrays, then empties
-  // the list. Array failures are logged, never returned.
+  // Deletes every snapshot made for the list on the arrays, those confirmed
+  // by serial and those whose request got no usable answer by name, then
+  // empties the list. Array failures are logged, never returned.
   HRESULT DeletePendingSnapshots();
   void DeleteSnapshotLun(const std::string& snapshotSerial);
   // True when |array| held the snapshot and it was deleted; failures are
   // logged, never thrown.
   bool DeleteSnapshotOnArray(KovaArray& array, const std::string& snapshotSerial);
+  // For each record whose snapshot was requested but never confirmed by a
+  // serial: deletes the snapshot of that requested name (volume + "." + the
+  // set's suffix, nothing else) on the record's array when it exists.
+  // Failures are logged, never thrown.
+  void DeleteSnapshotsByName();
+  void DeleteSnapshotByName(KovaArray& array, const std::string& name);
   // Ends a set after a refused or failed step: DeletePendingSnapshots and
   // state := VSS_SS_ABORTED; a created set is left as it is.
   void EndRefusedSet();
   void EndRefusedSetNoThrow() noexcept;
+  // Ends a created set whose target LUNs could not be described: VSS never
+  // learns of its snapshots, so nothing else would ever release them.
+  void EndSetWithoutTargets() noexcept;
   // BeginPrepareSnapshot's steps after the authorization check.
   HRESULT CheckPrepareArguments(LONG lun_count, VDS_LUN_INFORMATION* luns);
   void SettlePreviousSet(const GUID& snapshot_set_id);
@@ -199,6 +209,10 @@ class CKovaVssProvider final : public IKovaVssProvider,
   // One record of each method; array exceptions pass through.
   HRESULT LocateLun(const VDS_LUN_INFORMATION& lun);
   HRESULT ReleaseImportedLun(const VDS_LUN_INFORMATION& lun);
+  // True, with the name the LUN record carries, when that name shows the
+  // provider made the LUN: a LUN no longer on its array was then released
+  // before.
+  bool ReadReleasedLunName(const VDS_LUN_INFORMATION& lun, std::string& name);
   HRESULT IdentifyImportedLun(KovaArray& array, const std::string& name,
                               const std::string& serial, ImportedLun& found);
   HRESULT ReleaseVolumeCopy(KovaArray& array, const VDS_LUN_INFORMATION& lun,

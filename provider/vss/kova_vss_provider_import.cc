@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "library/config/registry_readers.h"
 #include "library/log/logger.h"
 #include "library/rest/kova_array.h"
 #include "library/rest/kova_rest_exception.h"
 #include "provider/identity/host_name.h"
+#include "provider/vss/deletion_settings.h"
 #include "provider/vss/kova_vss_provider.h"
 #include "provider/vss/lun_information.h"
 #include "provider/vss/lun_name_marks.h"
@@ -29,14 +29,6 @@ constexpr int kNoInitiatorNames = 5;
 
 void ReportHostQueryFailure(int type) {
   LogEvent(kCategoryUserError, type, kEventHostInitiatorQueryFailed, "%hs", kHostQueryFailedText);
-}
-
-uint32_t DeleteSnapsSetting() {
-  return Utilities::GetRegistryDWORD(Utilities::CachedSetting::kDeleteSnaps);
-}
-
-bool EradicateVolumesSetting() {
-  return Utilities::GetRegistryDWORD(Utilities::CachedSetting::kEradicateVolumes) != 0;
 }
 
 // What |name| on |array| is, by its marks. A copy's name must carry a
@@ -222,7 +214,10 @@ HRESULT CKovaVssProvider::ReleaseImportedLun(const VDS_LUN_INFORMATION& lun) {
   KovaArray* array = nullptr;
   std::string name;
   const HRESULT found = GetArrayAndVolumeNameInfo(lun, nullptr, array, name);
-  if (found != S_OK || array == nullptr) {
+  // E_FAIL with an array: the array that owns the serial answered that it
+  // holds no such LUN any more.
+  const bool gone = found == E_FAIL && array != nullptr && ReadReleasedLunName(lun, name);
+  if ((found != S_OK || array == nullptr) && !gone) {
     Logger::Write(LOG_ERROR, kTag, "Lun(%hs) is not found in any lumenstack to delete, error(%x)",
                   serial, found);
     LogEvent(kCategoryUserError, kEventTypeError, kEventVolumeNotOnKnownArray, "%hs", serial);
@@ -230,10 +225,31 @@ HRESULT CKovaVssProvider::ReleaseImportedLun(const VDS_LUN_INFORMATION& lun) {
   }
   ImportedLun imported;
   HRESULT result = IdentifyImportedLun(*array, name, serial, imported);
+  if (gone) {
+    // Released by an earlier call that failed later on: only what it left
+    // (the copy of a snapshot, the snapshot of a copy) is still released.
+    if (ClassifyLunName(name) == LunNameKind::kSnapshot) {
+      imported.snapshotName.clear();
+    } else {
+      imported.copyName.clear();
+    }
+  }
   // The copy goes first: it depends on its snapshot, never the reverse.
   if (result == S_OK) result = ReleaseVolumeCopy(*array, lun, imported);
   if (result == S_OK) result = ReleaseSnapshot(*array, imported);
   return result;
+}
+
+bool CKovaVssProvider::ReadReleasedLunName(const VDS_LUN_INFORMATION& lun, std::string& name) {
+  // Only a name the provider gave can show the LUN was ours to release.
+  if (FAILED(ReadVolumeName(lun, nullptr, name)) || ClassifyLunName(name) == LunNameKind::kUnknown) {
+    return false;
+  }
+  Logger::Write(LOG_INFO, kTag,
+                "OnLunEmpty: Lun (name=%hs, serial=%hs) is no longer on the array; releasing what "
+                "is left of it",
+                name, LunSerial(lun));
+  return true;
 }
 
 HRESULT CKovaVssProvider::IdentifyImportedLun(KovaArray& array, const std::string& name,

@@ -179,7 +179,10 @@ HRESULT CKovaVssProvider::GetTargetLuns(LONG lun_count, VSS_PWSZ* devices,
     for (LONG i = 0; i < lun_count; ++i) {
       const HRESULT result =
           GetTargetLun(DeviceAt(devices, i), source_luns[i], destination_luns[i]);
-      if (FAILED(result)) return result;
+      if (FAILED(result)) {
+        EndSetWithoutTargets();
+        return result;
+      }
     }
     Logger::Write(LOG_INFO, kTag, "EXITING: CKovaVssProvider::GetTargetLuns(%x)", S_OK);
     return S_OK;

@@ -4,10 +4,10 @@
 #include <stdexcept>
 #include <string>
 
-#include "library/config/registry_readers.h"
 #include "library/log/logger.h"
 #include "library/rest/kova_array.h"
 #include "library/rest/kova_rest_exception.h"
+#include "provider/vss/deletion_settings.h"
 #include "provider/vss/device_names.h"
 #include "provider/vss/kova_vss_provider.h"
 #include "provider/vss/provider_failures.h"
@@ -250,6 +250,9 @@ HRESULT CKovaVssProvider::MapSnapshotCreationFailure() {
 HRESULT CKovaVssProvider::CreateSnapshotForRecord(PendingSnapshot& record,
                                                   const GUID& snapshot_set_id) {
   if (record.array == nullptr) return RefuseRecordWithoutArray(record);
+  // Named before it is sent: if the answer is lost, the set's cleanup can
+  // still find the snapshot the array may have made.
+  record.requestedName = KovaArray::MakeSnapshotName(record.volumeName, snapshot_set_id);
   std::string name;
   std::string serial;
   if (record.array->CreateSnapshot(record.volumeName, snapshot_set_id, name, serial) != 0) {
@@ -402,6 +405,20 @@ void CKovaVssProvider::EndRefusedSetNoThrow() noexcept {
   }
 }
 
+void CKovaVssProvider::EndSetWithoutTargets() noexcept {
+  try {
+    std::lock_guard<std::recursive_mutex> hold(lock);
+    if (state != VSS_SS_CREATED) return;
+    Logger::Write(LOG_INFO, kTag,
+                  "CKovaVssProvider::GetTargetLuns() - target LUNs of SnapshotSetId=%ls not "
+                  "described, deleting its snapshots",
+                  platform::GuidToString(snapshotSetId));
+    DeletePendingSnapshots();
+    state = VSS_SS_ABORTED;
+  } catch (...) {
+  }
+}
+
 const CKovaVssProvider::PendingSnapshot* CKovaVssProvider::FindPendingSnapshot(
     const std::string& serial) const {
   for (const PendingSnapshot& record : pendingSnapshots) {
@@ -420,8 +437,39 @@ HRESULT CKovaVssProvider::DeletePendingSnapshots() {
       Logger::Write(LOG_WARN, kTag, "CKovaVssProvider::DeletePendingSnapshots() exception ignored");
     }
   }
+  DeleteSnapshotsByName();
   pendingSnapshots.clear();
   return S_OK;
+}
+
+void CKovaVssProvider::DeleteSnapshotsByName() {
+  for (const PendingSnapshot& record : pendingSnapshots) {
+    if (!record.snapshotSerial.empty() || record.requestedName.empty() || record.array == nullptr) {
+      continue;
+    }
+    try {
+      DeleteSnapshotByName(*record.array, record.requestedName);
+    } catch (...) {
+      Logger::Write(LOG_WARN, kTag, "CKovaVssProvider::DeletePendingSnapshots() exception ignored");
+    }
+  }
+}
+
+void CKovaVssProvider::DeleteSnapshotByName(KovaArray& array, const std::string& name) {
+  // The request went out but no serial came back: the array may have made
+  // the snapshot before its answer was lost, failed or unreadable.
+  try {
+    if (!array.DoesVolumeNameExist(name)) return;
+    array.DeleteVolume(name, EradicateVolumesSetting());
+    Logger::Write(LOG_INFO, kTag,
+                  "DeleteSnapshotsByName - snapshot(%hs) whose creation was not confirmed deleted",
+                  name);
+  } catch (const KovaStorage::KovaRestException& e) {
+    Logger::Write(LOG_ERROR, kTag, "DeleteSnapshotsByName - Failed to delete the snapshot(%hs) - %hs",
+                  name, e.what());
+  } catch (const std::exception& e) {
+    Logger::Write(LOG_ERROR, kTag, "DeleteSnapshotsByName - %hs", e.what());
+  }
 }
 
 void CKovaVssProvider::DeleteSnapshotLun(const std::string& snapshotSerial) {
@@ -444,9 +492,7 @@ bool CKovaVssProvider::DeleteSnapshotOnArray(KovaArray& array, const std::string
   try {
     std::string name;
     if (array.CheckVolumeWithArray(snapshotSerial, name, true) != 0) return false;
-    const bool eradicate =
-        Utilities::GetRegistryDWORD(Utilities::CachedSetting::kEradicateVolumes) != 0;
-    array.DeleteVolume(name, eradicate);
+    array.DeleteVolume(name, EradicateVolumesSetting());
     Logger::Write(LOG_INFO, kTag, "DeleteSnapshotLun - snapshot(%hs) deleted", name);
     return true;
   } catch (const KovaStorage::KovaRestException& e) {

@@ -358,13 +358,52 @@ TEST_F(ImportTest, OnLunEmptyIgnoresOtherVendorsAndRefusesUnknownLuns) {
   EXPECT_EQ(1u, LogCount("Non KOVA Lun encountered. VendorId=ACME    "));
   EXPECT_EQ(E_POINTER, provider->OnLunEmpty(nullptr, nullptr));
 
+  // On its array but without a mark of the provider: not ours to call released.
   const std::string unknown = SerialOf("db01").substr(0, 16) + "0000FFFF";
-  lun = MakeLunRecord(LunSpec{unknown, "db01.VSS-FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF"});
+  lun = MakeLunRecord(LunSpec{unknown, "db01-ghost"});
   EXPECT_EQ(VSS_E_PROVIDER_VETO, provider->OnLunEmpty(nullptr, &lun));
   FreeLunInformation(lun);
   EXPECT_EQ(Strings({unknown}), events_.Insertions(kEventVolumeNotOnKnownArray));
   EXPECT_EQ(1u, LogCount("Lun(" + unknown +
                          ") is not found in any lumenstack to delete, error(80004005)"));
+  // On no configured array at all.
+  const std::string elsewhere = "0123456789ABCDEF0000FFFF";
+  lun = MakeLunRecord(LunSpec{elsewhere, "db01.VSS-FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF"});
+  EXPECT_EQ(VSS_E_PROVIDER_VETO, provider->OnLunEmpty(nullptr, &lun));
+  ReleaseLunRecord(lun);
+  EXPECT_EQ(Strings({unknown, elsewhere}), events_.Insertions(kEventVolumeNotOnKnownArray));
+}
+
+TEST_F(ImportTest, OnLunEmptyForALunReleasedBeforeReleasesWhatIsLeftOfIt) {
+  ProviderRef provider;
+  const std::string copy = Import(provider.get(), kOurSnapshot);
+  const std::string snapshot_serial = SerialOf(kOurSnapshot);
+  const std::string copy_serial = SerialOf(copy);
+  // An earlier OnLunEmpty for the copy deleted it and then failed on the snapshot.
+  kova_sim::Fault refuse;
+  refuse.method = "DELETE";
+  refuse.path_contains = std::string("/volume/") + kOurSnapshot;
+  refuse.status = 500;
+  refuse.body = R"({"msg": "array busy"})";
+  sim_.InjectFault(refuse);
+  EXPECT_EQ(VSS_E_PROVIDER_VETO, Release(provider.get(), copy));
+  EXPECT_FALSE(Contains(VolumeNames(), copy));
+  EXPECT_TRUE(Contains(SnapshotNames(), kOurSnapshot));
+
+  VDS_LUN_INFORMATION lun = MakeLunRecord(LunSpec{copy_serial, copy});
+  EXPECT_EQ(S_OK, provider->OnLunEmpty(nullptr, &lun));
+  ReleaseLunRecord(lun);
+  EXPECT_FALSE(Contains(SnapshotNames(), kOurSnapshot));
+  EXPECT_EQ(1u, LogCount("OnLunEmpty: Lun (name=" + copy + ", serial=" + copy_serial +
+                         ") is no longer on the array; releasing what is left of it"));
+
+  // Released once more: nothing is left, nothing is deleted.
+  sim_.ClearRequests();
+  lun = MakeLunRecord(LunSpec{snapshot_serial, kOurSnapshot});
+  EXPECT_EQ(S_OK, provider->OnLunEmpty(nullptr, &lun));
+  ReleaseLunRecord(lun);
+  for (const std::string& line : RequestLines()) EXPECT_EQ(std::string::npos, line.find("DELETE")) << line;
+  EXPECT_TRUE(Destroyed().empty());
 }
 
 TEST_F(ImportTest, OnLunEmptyStopsWhenTheArrayRefusesADeletion) {
@@ -425,14 +464,47 @@ TEST_F(ImportTest, OnLunStateChangeKeepsCopiesUnderDeleteSnapsTwoAndForeignVolum
 TEST_F(ImportTest, OnLunStateChangeStopsAtARefusedDisconnection) {
   ProviderRef provider;
   const std::string copy = Import(provider.get(), kOurSnapshot);
-  // db02 is not connected: the array refuses to disconnect it.
+  // db02 is not connected, which is as asked for; the array refuses to
+  // disconnect the copy, which stays connected.
+  kova_sim::Fault refuse;
+  refuse.method = "DELETE";
+  refuse.path_contains = "/host/vss-host/volume/" + copy;
+  refuse.status = 503;
+  refuse.body = R"({"msg": "Array is busy."})";
+  sim_.InjectFault(refuse);
   EXPECT_EQ(VSS_E_PROVIDER_VETO,
-            Mask(provider.get(), {"db02", copy}, VSS_ONLUNSTATECHANGE_DO_MASK_LUNS));
+            Mask(provider.get(), {"db02", copy, "db01"}, VSS_ONLUNSTATECHANGE_DO_MASK_LUNS));
   EXPECT_TRUE(Contains(Connections(), "vss-host/" + copy));
+  EXPECT_TRUE(Contains(VolumeNames(), copy));
   EXPECT_EQ(1u, LogCount("Failed to disconnect the volume from host"));
+  EXPECT_EQ(0u, LogCount("Volume(db01)")) << "the call stopped at the copy";
   ASSERT_EQ(1u, events_.Insertions(kEventVolumeUnmappingFailed).size());
-  EXPECT_NE(std::string::npos,
-            events_.Insertions(kEventVolumeUnmappingFailed)[0].find("Connection does not exist."));
+  EXPECT_NE(std::string::npos, events_.Insertions(kEventVolumeUnmappingFailed)[0].find("Array is busy."));
+}
+
+TEST_F(ImportTest, ConnectionsMadeOrEndedWithoutAnAnswerAreNotDoneTwice) {
+  ProviderRef provider;
+  // The connection is made, its answer lost: the import fails, and is repeated.
+  kova_sim::Fault lost;
+  lost.kind = kova_sim::Fault::Kind::kExecuteThenDrop;
+  lost.method = "POST";
+  lost.path_contains = "/host/vss-host/volume/";
+  sim_.InjectFault(lost);
+  LunRecordSet luns;
+  luns.Add(SerialOf(kOurSnapshot), kOurSnapshot);
+  EXPECT_EQ(VSS_E_PROVIDER_VETO, provider->LocateLuns(luns.Count(), luns.Records()));
+  const std::string copy = Import(provider.get(), kOurSnapshot);
+  const Strings connections = Connections();
+  EXPECT_EQ(1, std::count(connections.begin(), connections.end(), "vss-host/" + copy));
+
+  // The connection is ended, its answer lost: the release fails, and is repeated.
+  lost.method = "DELETE";
+  sim_.InjectFault(lost);
+  EXPECT_EQ(VSS_E_PROVIDER_VETO, Release(provider.get(), copy));
+  EXPECT_FALSE(Contains(Connections(), "vss-host/" + copy));
+  EXPECT_EQ(S_OK, Release(provider.get(), copy));
+  EXPECT_FALSE(Contains(VolumeNames(), copy));
+  EXPECT_FALSE(Contains(SnapshotNames(), kOurSnapshot));
 }
 
 // --- ResyncLuns -------------------------------------------------------------------

@@ -7,6 +7,7 @@
 
 #include "library/log/event_catalogue.h"
 #include "library/rest/kova_array.h"
+#include "platform/guid.h"
 #include "tests/provider/provider_fixture.h"
 
 using testing::Contains;
@@ -296,6 +297,41 @@ TEST_F(TargetLunsTest, ALunOutsideTheSetIsAVeto) {
   EXPECT_EQ(1u, LogCount("EXITING: CKovaVssProvider::GetTargetLuns. No Lumenstack owns the volume '" +
                          UnknownSerial() + "'"));
   EXPECT_EQ(E_POINTER, Provider()->GetTargetLuns(1, nullptr, nullptr, &unknown[1]));
+}
+
+TEST_F(TargetLunsTest, ACreatedSetWhoseTargetsCannotBeDescribedIsDeleted) {
+  ASSERT_THAT(SnapshotNames(), SizeIs(2));
+  kova_sim::Fault fault;
+  fault.kind = kova_sim::Fault::Kind::kStatus;
+  fault.method = "GET";
+  fault.path_contains = "/volume";  // db02's confirmation and the scan after it
+  fault.skip = 1;
+  fault.times = 2;
+  fault.status = 500;
+  fault.body = R"({"msg": "array busy"})";
+  sim_.InjectFault(fault);
+  EXPECT_EQ(VSS_E_PROVIDER_VETO, GetTargets());
+  // VSS never learns of these snapshots, so nothing else would release them.
+  EXPECT_THAT(SnapshotNames(), IsEmpty());
+  EXPECT_EQ(VSS_SS_ABORTED, Provider()->CurrentState());
+  EXPECT_TRUE(Provider()->PendingSnapshots().empty());
+  EXPECT_EQ(1u, LogCount("CKovaVssProvider::GetTargetLuns() - target LUNs of SnapshotSetId=" +
+                         platform::GuidToString(TestGuid(1)) + " not described, deleting its snapshots"));
+  EXPECT_EQ(S_OK, Provider()->AbortSnapshots(TestGuid(1)));
+}
+
+TEST_F(TargetLunsTest, ALookUpThatGetsNoAnswerIsSentOnceMore) {
+  kova_sim::Fault fault;
+  fault.kind = kova_sim::Fault::Kind::kExecuteThenDrop;
+  fault.method = "GET";
+  fault.path_contains = "/volume/db01";
+  sim_.InjectFault(fault);
+  sim_.ClearRequests();
+  EXPECT_EQ(S_OK, GetTargets());
+  EXPECT_THAT(RequestLines(), ElementsAre("GET /api/1.1/volume/db01", "GET /api/1.1/volume/db01",
+                                          "GET /api/1.1/volume/db02"));
+  EXPECT_THAT(SnapshotNames(), SizeIs(2));
+  EXPECT_EQ(VSS_SS_CREATED, Provider()->CurrentState());
 }
 
 TEST_F(TargetLunsTest, ALunWhoseSnapshotWasNeverMadeHasNoTarget) {

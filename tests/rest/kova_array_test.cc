@@ -270,9 +270,38 @@ TEST_F(KovaArrayTest, MapAndUnmapFindThisHostByItsIdentifiers) {
   // A WWN alone is enough, and the order of identifiers does not matter.
   EXPECT_EQ(0, array->UnMapVolume("db01", {"zzz", "21000024FF4C2A11"}));
   EXPECT_THAT(RequestLines(), ElementsAre("GET /api/1.1/host", "DELETE /api/1.1/host/vss-host/volume/db01"));
-  // Disconnecting again is refused by the array.
+}
+
+TEST_F(KovaArrayTest, AConnectionAlreadyAsAskedForIsNoFailure) {
+  auto array = Ready();
+  ASSERT_EQ(0, array->MapVolume("db01", HostIds()));
+  sim_.ClearRequests();
+  // The array refuses to connect again; the connection is there, so it is done.
+  EXPECT_EQ(0, array->MapVolume("db01", HostIds()));
+  EXPECT_THAT(RequestLines(), ElementsAre("GET /api/1.1/host", "POST /api/1.1/host/vss-host/volume/db01",
+                                          "GET /api/1.1/host/vss-host/volume"));
+  EXPECT_EQ(1u, log_.LinesContaining("Volume(db01) is connected to host(vss-host)").size());
+  ASSERT_EQ(0, array->UnMapVolume("db01", HostIds()));
+  EXPECT_EQ(0, array->UnMapVolume("db01", HostIds()));
+  EXPECT_EQ(1u, log_.LinesContaining("Volume(db01) is not connected to host(vss-host)").size());
+  EXPECT_TRUE(log_.LinesContaining("Failed to connect").empty());
+  EXPECT_TRUE(log_.LinesContaining("Failed to disconnect").empty());
+}
+
+TEST_F(KovaArrayTest, ARefusedConnectionChangeThatDidNotHappenThrows) {
+  auto array = Ready();
+  sim_.InjectFault(StatusFault("POST", "/host/vss-host/volume/db01", 500, 1, R"({"msg": "busy"})"));
+  EXPECT_THROW(array->MapVolume("db01", HostIds()), KovaStorage::KovaRestException);
+  EXPECT_EQ(1u, log_.LinesContaining("Failed to connect host: 'vss-host' with volume: 'db01'").size());
+  ASSERT_EQ(0, array->MapVolume("db01", HostIds()));
+  sim_.InjectFault(StatusFault("DELETE", "/host/vss-host/volume/db01", 500, 1, R"({"msg": "busy"})"));
   EXPECT_THROW(array->UnMapVolume("db01", HostIds()), KovaStorage::KovaRestException);
   EXPECT_EQ(1u, log_.LinesContaining("Failed to disconnect host: 'vss-host' with volume: 'db01'").size());
+  // The check itself failing is a failure too.
+  sim_.InjectFault(StatusFault("DELETE", "/host/vss-host/volume/db01", 500, 1, R"({"msg": "busy"})"));
+  sim_.InjectFault(StatusFault("GET", "/host/vss-host/volume", 500, 1, R"({"msg": "busy"})"));
+  EXPECT_THROW(array->UnMapVolume("db01", HostIds()), KovaStorage::KovaRestException);
+  EXPECT_EQ(1u, log_.LinesContaining("Failed to list host connections").size());
 }
 
 TEST_F(KovaArrayTest, UnknownHostIsNotFoundAndNothingIsConnected) {
@@ -312,8 +341,15 @@ TEST_F(KovaArrayTest, DoesVolumeNameExistIsTrueOnlyForStatus200) {
   EXPECT_FALSE(array->DoesVolumeNameExist("missing"));
   sim_.InjectFault(StatusFault("GET", "/volume/db01", 404));
   EXPECT_FALSE(array->DoesVolumeNameExist("db01"));
+  // Answers that neither show the volume nor deny it are failures.
   sim_.InjectFault(StatusFault("GET", "/volume/db01", 500));
-  EXPECT_FALSE(array->DoesVolumeNameExist("db01"));
+  EXPECT_THROW(array->DoesVolumeNameExist("db01"), KovaStorage::KovaRestException);
+  kova_sim::Fault not_json = StatusFault("GET", "/volume/db01", 200, 1, "<html>busy</html>");
+  not_json.kind = kova_sim::Fault::Kind::kRawBody;
+  not_json.content_type = "text/html";
+  sim_.InjectFault(not_json);
+  EXPECT_THROW(array->DoesVolumeNameExist("db01"), KovaStorage::KovaRestException);
+  EXPECT_EQ(2u, log_.LinesContaining("Failed to look up volume 'db01'").size());
   // A session that cannot be opened throws instead of answering.
   sim_.ExpireSessions();
   sim_.InjectFault(StatusFault("POST", "/auth/session", 500));
@@ -353,9 +389,13 @@ TEST_F(KovaArrayTest, ListAnswersOfTheWrongShapeThrow406) {
 TEST_F(KovaArrayTest, BrokenAnswersGiveTheDocumentedErrors) {
   auto array = Ready();
   std::string name;
+  // An answer cut short is no answer: the GET is sent once more.
   kova_sim::Fault truncated;
   truncated.kind = kova_sim::Fault::Kind::kTruncate;
   truncated.path_contains = "/volume";
+  sim_.InjectFault(truncated);
+  EXPECT_EQ(2, array->CheckVolumeWithArray("X", name, false));
+  truncated.times = 2;
   sim_.InjectFault(truncated);
   EXPECT_THROW(array->CheckVolumeWithArray("X", name, false), KovaStorage::KovaRestException);
 

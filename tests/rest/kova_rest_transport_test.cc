@@ -287,6 +287,148 @@ TEST_F(TransportFailureTest, ConnectionDroppedWithoutAnswer) {
   ExpectNotSent(Url(), 5);
 }
 
+// A GET that gets no answer is sent once more; nothing else is.
+class TransportRetryTest : public TransportTest {
+ protected:
+  // A transport with a session already open, and an empty request log.
+  KovaREST OpenedRest(int32_t timeout_seconds = 5) {
+    KovaREST rest = ConfiguredRest(timeout_seconds);
+    uint16_t status = 0;
+    value response;
+    rest.RequestSync(U("/api/1.1/array"), KovaREST::kGet, nullptr, status, response);
+    sim_.ClearRequests();
+    return rest;
+  }
+  kova_sim::Fault NoAnswer(kova_sim::Fault::Kind kind, const std::string& method, int times = 1) const {
+    kova_sim::Fault fault;
+    fault.kind = kind;
+    fault.method = method;
+    fault.path_contains = "/volume";
+    fault.times = times;
+    return fault;
+  }
+  size_t RetryLines() const { return log_.LinesContaining("got no answer, sending it once more").size(); }
+  // The volume list GET, its first answer spoiled by |kind|: answered by the resend.
+  void ExpectAnsweredOnceResent(KovaREST& rest, kova_sim::Fault::Kind kind) {
+    sim_.InjectFault(NoAnswer(kind, "GET"));
+    uint16_t status = 0;
+    value response;
+    EXPECT_EQ("", Sync(rest, U("/api/1.1/volume"), KovaREST::kGet, nullptr, status, response));
+    EXPECT_EQ(200, status);
+    EXPECT_EQ(3u, response.size());
+    EXPECT_EQ(1u, RetryLines());
+  }
+  size_t Snapshots() const { return sim_.State().at(U("snapshots")).size(); }
+};
+
+TEST_F(TransportRetryTest, DroppedGetIsSentOnceMoreAndAnswered) {
+  KovaREST rest = OpenedRest();
+  ExpectAnsweredOnceResent(rest, kova_sim::Fault::Kind::kDrop);
+  EXPECT_THAT(RequestLines(), ElementsAre("GET /api/1.1/volume", "GET /api/1.1/volume"));
+  const std::vector<std::string> warnings = log_.LinesContaining("got no answer, sending it once more");
+  ASSERT_EQ(1u, warnings.size());
+  EXPECT_THAT(warnings[0], HasSubstr(" W Kova.REST KovaREST::RequestSync() GET https://127.0.0.1:"));
+  EXPECT_THAT(warnings[0], HasSubstr("/api/1.1/volume got no answer"));
+}
+
+TEST_F(TransportRetryTest, SecondDropInARowFailsAsBefore) {
+  KovaREST rest = OpenedRest();
+  sim_.InjectFault(NoAnswer(kova_sim::Fault::Kind::kDrop, "GET", 2));
+  uint16_t status = 0;
+  value response;
+  EXPECT_EQ("Failed to send request.", Sync(rest, U("/api/1.1/volume"), KovaREST::kGet, nullptr, status, response));
+  EXPECT_EQ(408, status);
+  EXPECT_THAT(RequestLines(), ElementsAre("GET /api/1.1/volume", "GET /api/1.1/volume"));
+  EXPECT_EQ(1u, RetryLines());
+  EXPECT_EQ(2u, log_.LinesContaining("check network connection.").size());
+}
+
+TEST_F(TransportRetryTest, GetAnsweredAfterTheTimeOutIsSentOnceMore) {
+  KovaREST rest = OpenedRest(1);
+  kova_sim::Fault late = NoAnswer(kova_sim::Fault::Kind::kLateAnswer, "GET");
+  late.delay_ms = 2500;
+  sim_.InjectFault(late);
+  uint16_t status = 0;
+  value response;
+  EXPECT_EQ("", Sync(rest, U("/api/1.1/volume"), KovaREST::kGet, nullptr, status, response));
+  EXPECT_EQ(200, status);
+  EXPECT_EQ(2u, RequestLines().size());
+  EXPECT_EQ(1u, RetryLines());
+}
+
+TEST_F(TransportRetryTest, PostOrDeleteWithoutAnswerIsNeverSentAgain) {
+  KovaREST rest = OpenedRest();
+  const value body = value::parse(U(R"({"snap": true, "source": ["db01"], "suffix": "s1"})"));
+  for (auto kind : {kova_sim::Fault::Kind::kDrop, kova_sim::Fault::Kind::kExecuteThenDrop}) {
+    sim_.InjectFault(NoAnswer(kind, "POST"));
+    uint16_t status = 0;
+    value response;
+    EXPECT_EQ("Failed to send request.", Sync(rest, U("/api/1.1/volume"), KovaREST::kPost, &body, status, response));
+  }
+  sim_.InjectFault(NoAnswer(kova_sim::Fault::Kind::kExecuteThenDrop, "DELETE"));
+  uint16_t status = 0;
+  value response;
+  EXPECT_EQ("Failed to send request.",
+            Sync(rest, U("/api/1.1/volume/db01.s1"), KovaREST::kDelete, nullptr, status, response));
+  EXPECT_THAT(RequestLines(), ElementsAre("POST /api/1.1/volume", "POST /api/1.1/volume",
+                                          "DELETE /api/1.1/volume/db01.s1"));
+  EXPECT_EQ(0u, Snapshots());  // made by the second POST, destroyed by the DELETE
+  EXPECT_EQ(0u, RetryLines());
+}
+
+TEST_F(TransportRetryTest, AnAnswerBrokenOffIsNoAnswer) {
+  KovaREST rest = OpenedRest();
+  ExpectAnsweredOnceResent(rest, kova_sim::Fault::Kind::kTruncate);
+
+  sim_.ClearRequests();
+  uint16_t status = 0;
+  value response;
+  sim_.InjectFault(NoAnswer(kova_sim::Fault::Kind::kTruncate, "POST"));
+  const value body = value::parse(U(R"({"snap": true, "source": ["db01"], "suffix": "s1"})"));
+  EXPECT_EQ("Failed to send request.", Sync(rest, U("/api/1.1/volume"), KovaREST::kPost, &body, status, response));
+  EXPECT_EQ(408, status);
+  EXPECT_TRUE(response.is_null());
+  EXPECT_THAT(RequestLines(), ElementsAre("POST /api/1.1/volume"));
+  EXPECT_EQ(1u, Snapshots());
+}
+
+TEST_F(TransportRetryTest, DroppedGetAfterASessionRenewalIsSentOnceMore) {
+  KovaREST rest = ConfiguredRest();  // no session yet
+  sim_.InjectFault(NoAnswer(kova_sim::Fault::Kind::kDrop, "GET"));
+  uint16_t status = 0;
+  value response;
+  EXPECT_EQ("", Sync(rest, U("/api/1.1/volume"), KovaREST::kGet, nullptr, status, response));
+  EXPECT_EQ(200, status);
+  EXPECT_THAT(RequestLines(), ElementsAre("POST /api/1.1/auth/session", "GET /api/1.1/volume", "GET /api/1.1/volume"));
+  EXPECT_EQ(1u, RetryLines());
+}
+
+TEST_F(TransportRetryTest, OneResendPerCallEvenAcrossASessionRenewal) {
+  KovaREST rest = OpenedRest();
+  sim_.InjectFault(NoAnswer(kova_sim::Fault::Kind::kDrop, "GET"));
+  sim_.InjectFault(StatusFault("GET", "/volume", 401));
+  sim_.InjectFault(NoAnswer(kova_sim::Fault::Kind::kDrop, "GET"));
+  uint16_t status = 0;
+  value response;
+  EXPECT_EQ("Failed to send request.", Sync(rest, U("/api/1.1/volume"), KovaREST::kGet, nullptr, status, response));
+  EXPECT_THAT(RequestLines(), ElementsAre("GET /api/1.1/volume", "GET /api/1.1/volume", "POST /api/1.1/auth/session",
+                                          "GET /api/1.1/volume"));
+  EXPECT_EQ(1u, RetryLines());
+}
+
+TEST_F(TransportRetryTest, FaultFreeRequestsAreSentOnce) {
+  KovaREST rest = OpenedRest();
+  uint16_t status = 0;
+  value response;
+  const value body = value::parse(U(R"({"snap": true, "source": ["db01"], "suffix": "s1"})"));
+  rest.RequestSync(U("/api/1.1/volume"), KovaREST::kGet, nullptr, status, response);
+  rest.RequestSync(U("/api/1.1/volume"), KovaREST::kPost, &body, status, response);
+  rest.RequestSync(U("/api/1.1/volume/nothing"), KovaREST::kGet, nullptr, status, response);
+  EXPECT_EQ(400, status);
+  EXPECT_THAT(RequestLines(), ElementsAre("GET /api/1.1/volume", "POST /api/1.1/volume", "GET /api/1.1/volume/nothing"));
+  EXPECT_EQ(0u, RetryLines());
+}
+
 // The time-out setting, read as text from the configuration store.
 class TimeoutSettingTest : public testing::Test {
  protected:
@@ -306,8 +448,6 @@ class TimeoutSettingTest : public testing::Test {
 TEST_F(TimeoutSettingTest, TextIsReadAsLeadingDecimalInteger) {
   Store("30");
   EXPECT_EQ(30, KovaREST::GetRESTTimeOutFromRegistry());
-  Store("abc");
-  EXPECT_EQ(0, KovaREST::GetRESTTimeOutFromRegistry());
   Store("  42s");
   EXPECT_EQ(42, KovaREST::GetRESTTimeOutFromRegistry());
   Store("12345678901");  // eleven characters: the most that fits
@@ -316,6 +456,20 @@ TEST_F(TimeoutSettingTest, TextIsReadAsLeadingDecimalInteger) {
   EXPECT_EQ(10, KovaREST::GetRESTTimeOutFromRegistry());
   Store("");
   EXPECT_EQ(10, KovaREST::GetRESTTimeOutFromRegistry());
+}
+
+TEST_F(TimeoutSettingTest, TimeOutThatIsNotPositiveGivesTenSecondsWithAWarning) {
+  ScopedTestLog log(LOG_WARN);
+  for (const char* text : {"abc", "0", "-5", " -0", "+"}) {
+    Store(text);
+    EXPECT_EQ(10, KovaREST::GetRESTTimeOutFromRegistry()) << text;
+  }
+  EXPECT_EQ(5u, log.LinesContaining("is not a positive number of seconds, using default value").size());
+  EXPECT_EQ(1u, log.LinesContaining("RestTimeout (-5)").size());
+  Store("1");
+  EXPECT_EQ(1, KovaREST::GetRESTTimeOutFromRegistry());
+  EXPECT_EQ(5u, log.LinesContaining(" W Kova.REST KovaREST::GetRESTTimeOutFromRegistry.").size())
+      << log.Contents();
 }
 
 TEST_F(TimeoutSettingTest, MachineHiveIsReadByDefault) {

@@ -5,19 +5,14 @@
 
 #include <cpprest/json.h>
 
-#include <cstdlib>
-#include <fstream>
+#include <algorithm>
 #include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "library/config/token_protection.h"
-#include "library/registry_layout.h"
 #include "platform/guid.h"
-#include "platform/process_privilege.h"
-#include "platform/registry.h"
-#include "platform/registry_hive.h"
+#include "tests/shadow/shadow_process_support.h"
 #include "tests/support/program_run.h"
 #include "tests/support/scoped_state_dir.h"
 #include "tools/KovaArraySim/array_sim.h"
@@ -25,60 +20,12 @@
 
 namespace {
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-// The emulator's objects by name: volumes, snapshots and destroyed ones.
-std::set<std::string> Names(const web::json::value& state, const char* list) {
-  std::set<std::string> names;
-  for (const auto& object : state.at(list).as_array()) names.insert(object.at("name").as_string());
-  return names;
-}
-
 class ShadowProcessTest : public testing::Test {
  protected:
-  // The provider acts for administrators only; the tool runs as this test does.
-  static bool CanDriveProvider() { return platform::IsProcessAdministrator(); }
-
   void SetUp() override {
     sim_.Start();
-    AddThisHost();
-    Configure();
-  }
-
-  // The array knows this machine by its iSCSI name, when it has one, so
-  // that imported LUNs can be connected to it.
-  void AddThisHost() {
-    std::ifstream file("/etc/iscsi/initiatorname.iscsi");
-    for (std::string line; std::getline(file, line);) {
-      if (line.rfind("InitiatorName=", 0) == 0) sim_.AddHost("this-host", {line.substr(14)}, {});
-    }
-  }
-
-  // One array, "array1", with its protected token, in the tool's own hive.
-  void Configure() {
-    platform::HiveOptions options;
-    options.path = state_.File("registry.db");
-    std::shared_ptr<platform::Registry> hive = platform::OpenRegistryHive(options);
-    std::unique_ptr<platform::RegistryKey> root;
-    ASSERT_EQ(platform::RegistryStatus::kOk, hive->CreateKey(platform::RegistryRoot::kLocalMachine, kova::kProviderRootKey,
-                                                            platform::KeyProtection::kDefault, &root));
-    platform::WriteStringValue(*root, kova::kValueRestVersion, "1.1");
-    platform::WriteStringValue(*root, kova::kValueLogging, "Enabled");
-    platform::WriteStringValue(*root, kova::kValueLogLevel, "4");
-    std::unique_ptr<platform::RegistryKey> array;
-    ASSERT_EQ(platform::RegistryStatus::kOk,
-              hive->CreateKey(platform::RegistryRoot::kLocalMachine, std::string(kova::kProviderRootKey) + "array1",
-                              platform::KeyProtection::kDefault, &array));
-    platform::WriteStringValue(*array, kova::kValueUrl, sim_.Url());
-    std::vector<uint8_t> blob;
-    ASSERT_TRUE(ProtectApiToken(Token(), &blob));  // with this test's KOVA_STATE_DIR, the tool's machine key
-    ASSERT_EQ(platform::RegistryStatus::kOk,
-              array->SetValue(kova::kValueApiKey, platform::kRegBinary, blob.data(), static_cast<uint32_t>(blob.size())));
+    AddThisHost(sim_);
+    ConfigureProviderHive(state_, sim_.Url(), Token());
   }
 
   std::string Token() const { return kova_sim::SimSeed::Default().users.at(0).api_token; }
@@ -87,26 +34,13 @@ class ShadowProcessTest : public testing::Test {
     return RunProgram(KOVA_SHADOW_PATH, args, {state_.str(), "", -1});
   }
 
-
   std::string WriteFile(const std::string& name, const std::string& text) {
-    const std::string path = state_.File(name);
-    std::ofstream(path, std::ios::binary) << text;
-    return path;
+    return ::WriteFile(state_.File(name), text);
   }
 
-  // "@FILE" with the LUN records of the emulator's volumes, as this host's
-  // disks would describe them.
+  // "@FILE" with the LUN records of the emulator's volumes.
   std::string VolumeLuns(const std::string& vendor = "KOVA    ") {
-    std::string json = "[";
-    const web::json::value state = sim_.State();
-    for (const auto& volume : state.at("volumes").as_array()) {
-      json += std::string(json.size() > 1 ? ", " : "") + "{\"vendor\": " + JsonQuote(vendor) +
-              ", \"product\": \"Lumenstack\", \"revision\": \"6.1\", \"serial\": " +
-              JsonQuote(volume.at("serial").as_string()) +
-              ", \"bus_type\": 9, \"identifiers\": [{\"code_set\": 2, \"type\": 0, \"data\": " +
-              JsonQuote(volume.at("name").as_string()) + "}]}";
-    }
-    return "@" + WriteFile(vendor == "KOVA    " ? "luns.json" : "foreign.json", json + "]");
+    return "@" + WriteFile(vendor == "KOVA    " ? "luns.json" : "foreign.json", VolumeLunsJson(sim_.State(), vendor));
   }
 
   size_t SnapshotRequests() const {

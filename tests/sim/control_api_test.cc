@@ -26,6 +26,18 @@ TEST_F(ControlApiTest, FaultsAreInjectedAndClearedAsJson) {
   EXPECT_EQ(202, raw.status);
   EXPECT_EQ("plain", raw.body);
   EXPECT_EQ("text/plain", raw.Header("content-type"));
+
+  Login();
+  ASSERT_EQ(200, Send("POST", "/_sim/faults", R"({"kind": "execute_then_drop", "method": "DELETE"})").status);
+  ASSERT_EQ(200, Send("POST", "/_sim/faults", R"({"kind": "late_answer", "method": "DELETE", "delay_ms": 1})").status);
+  // New clients: the HTTP library silently resends on a reused connection.
+  SimHttpsClient dropped(sim_.Url());
+  dropped.SetCookie(client_->Cookie());
+  EXPECT_THROW(dropped.Send("DELETE", "/api/1.1/volume/db01"), web::http::http_exception);
+  SimHttpsClient late(sim_.Url());
+  late.SetCookie(client_->Cookie());
+  EXPECT_EQ(200, late.Send("DELETE", "/api/1.1/volume/db02").status);
+  EXPECT_EQ(std::vector<std::string>{"logs01"}, Names(sim_.State().at("volumes")));
 }
 
 TEST_F(ControlApiTest, UnusableFaultJsonIsRefusedNamingTheMember) {

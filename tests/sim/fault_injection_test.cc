@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <memory>
 #include <thread>
 
 #include "tests/sim/sim_test_fixture.h"
@@ -30,6 +31,13 @@ class FaultInjectionTest : public SimTest {
     Login();
   }
   size_t SnapshotCount() { return sim_.State().at("snapshots").size(); }
+  // A new client in the session: the HTTP library silently resends on a
+  // reused connection, which would hide a dropped one.
+  std::unique_ptr<SimHttpsClient> FreshClient() const {
+    auto fresh = std::make_unique<SimHttpsClient>(sim_.Url());
+    fresh->SetCookie(client_->Cookie());
+    return fresh;
+  }
 };
 
 TEST_F(FaultInjectionTest, StatusFaultAnswersItsTimesThenTheArrayAnswersAgain) {
@@ -117,11 +125,8 @@ TEST_F(FaultInjectionTest, DelayFaultAnswersNormallyAfterTheDelay) {
 
 TEST_F(FaultInjectionTest, DropFaultClosesWithoutAnswerAndDoesNotExecute) {
   sim_.InjectFault(MakeFault(Fault::Kind::kDrop, "POST", "/volume"));
-  // A new client: the HTTP library silently retries on a reused connection.
-  SimHttpsClient fresh(sim_.Url());
-  fresh.SetCookie(client_->Cookie());
   const std::string body = R"({"snap": true, "source": ["db01"], "suffix": "s1"})";
-  EXPECT_THROW(fresh.Send("POST", "/api/1.1/volume", body), web::http::http_exception);
+  EXPECT_THROW(FreshClient()->Send("POST", "/api/1.1/volume", body), web::http::http_exception);
   EXPECT_EQ(0u, SnapshotCount());
   ASSERT_EQ(2u, sim_.Requests().size());  // the login and the dropped request
   EXPECT_EQ("POST", sim_.Requests().back().method);
@@ -130,11 +135,40 @@ TEST_F(FaultInjectionTest, DropFaultClosesWithoutAnswerAndDoesNotExecute) {
 
 TEST_F(FaultInjectionTest, TruncateFaultExecutesButCutsTheAnswerShort) {
   sim_.InjectFault(MakeFault(Fault::Kind::kTruncate, "POST", "/volume"));
-  SimHttpsClient fresh(sim_.Url());
-  fresh.SetCookie(client_->Cookie());
-  EXPECT_THROW(fresh.Send("POST", "/api/1.1/volume", R"({"snap": true, "source": ["db01"], "suffix": "s1"})"),
+  EXPECT_THROW(FreshClient()->Send("POST", "/api/1.1/volume", R"({"snap": true, "source": ["db01"], "suffix": "s1"})"),
                web::http::http_exception);
   EXPECT_EQ(1u, SnapshotCount());
+}
+
+TEST_F(FaultInjectionTest, ExecuteThenDropFaultDoesTheWorkAndLosesTheAnswer) {
+  sim_.InjectFault(MakeFault(Fault::Kind::kExecuteThenDrop, "POST", "/volume"));
+  const std::string body = R"({"snap": true, "source": ["db01"], "suffix": "s1"})";
+  EXPECT_THROW(FreshClient()->Send("POST", "/api/1.1/volume", body), web::http::http_exception);
+  EXPECT_EQ(1u, SnapshotCount());
+  EXPECT_EQ(0u, sim_.HandlersRunning());
+  // Used up: the same request now meets the snapshot it made.
+  EXPECT_EQ(400, Send("POST", "/api/1.1/volume", body).status);
+}
+
+TEST_F(FaultInjectionTest, LateAnswerFaultDoesTheWorkAtOnceAndAnswersAfterTheDelay) {
+  Fault fault = MakeFault(Fault::Kind::kLateAnswer, "POST", "/volume");
+  fault.delay_ms = 800;
+  sim_.InjectFault(fault);
+  const auto start = std::chrono::steady_clock::now();
+  int status = 0;
+  std::unique_ptr<SimHttpsClient> other = FreshClient();
+  std::thread waiting([&] {
+    status = other->Send("POST", "/api/1.1/volume", R"({"snap": true, "source": ["db01"], "suffix": "s1"})").status;
+  });
+  for (int i = 0; i < 500 && SnapshotCount() == 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  // The snapshot exists while its answer is still held back.
+  EXPECT_EQ(1u, SnapshotCount());
+  EXPECT_EQ(1u, sim_.HandlersRunning());
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(800));
+  waiting.join();
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(800));
+  EXPECT_EQ(200, status);
+  EXPECT_EQ(0u, sim_.HandlersRunning());
 }
 
 TEST_F(FaultInjectionTest, NoSessionCookieFaultOpensTheSessionButHidesTheCookie) {

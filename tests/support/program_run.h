@@ -1,7 +1,7 @@
 // Runs one of the system's programs as a user would: a separate process with
 // its own state and log folders, typed input on its standard input, and its
-// standard output and error captured. POSIX implementation in
-// program_run_posix.cc.
+// standard output and error captured; or on a terminal of its own, for what
+// only a terminal shows. POSIX implementation in program_run_posix.cc.
 #pragma once
 
 #include <string>
@@ -23,3 +23,49 @@ struct ProgramRunOptions {
 // kills it after 20 seconds.
 ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& args,
                 const ProgramRunOptions& options);
+
+// A program running on a new pseudo-terminal, which is its controlling
+// terminal and its standard input, output and error. The test holds the
+// terminal's other side: it reads what the program writes, looks at the
+// terminal's modes, and signals the program.
+class TerminalRun {
+ public:
+  // Starts the program (run_as_uid and input are not used); Started() says
+  // whether it could be.
+  TerminalRun(const std::string& program, const std::vector<std::string>& args,
+              const ProgramRunOptions& options);
+  ~TerminalRun();  // kills and reaps the program if it still runs
+  TerminalRun(const TerminalRun&) = delete;
+  TerminalRun& operator=(const TerminalRun&) = delete;
+
+  bool Started() const { return pid_ > 0; }
+  // Reads the terminal until the output holds |text|; false after
+  // |timeout_ms| or when the program has closed the terminal.
+  bool WaitForOutput(const std::string& text, int timeout_ms);
+  const std::string& Output() const { return output_; }
+  // Types |keys| at the terminal (a "\x03" is Ctrl+C, read by the terminal).
+  void Type(const std::string& keys) const;
+  // The terminal's echo and line (canonical) modes now; false when they
+  // cannot be read.
+  bool Echoes() const;
+  bool LineMode() const;
+  void Signal(int signal_number) const;
+  // Waits for the program to end; it is killed after |timeout_ms|.
+  // exit_code is -1 when it did not exit normally; end_signal is the
+  // signal that ended it, or 0.
+  struct End {
+    int exit_code = -1;
+    int end_signal = 0;
+  };
+  End Wait(int timeout_ms);
+
+ private:
+  // Appends what the program wrote within |timeout_ms|; false once the
+  // terminal cannot be read.
+  bool ReadSome(int timeout_ms);
+
+  int master_ = -1;
+  int terminal_ = -1;  // the program's side, kept open to read its modes
+  int pid_ = -1;
+  std::string output_;
+};

@@ -139,6 +139,11 @@ SimSeed::Latency ArraySim::Latency() const { return latency_.Get(); }
 
 HttpReply ArraySim::Handle(const RecordedRequest& request) {
   if (ControlApi::IsControlTarget(request.target)) return control_.Handle(request);
+  struct Running {
+    explicit Running(std::atomic<size_t>& count) : count_(count) { ++count_; }
+    ~Running() { --count_; }
+    std::atomic<size_t>& count_;
+  } running(handlers_running_);
   log_.Append(request);
   const std::optional<Fault> fault = faults_.Take(request.method, request.target);
   return fault ? ApplyFault(*fault, request) : Execute(request);
@@ -165,6 +170,13 @@ HttpReply ArraySim::ApplyFault(const Fault& fault, const RecordedRequest& reques
       return Execute(request);
     case Fault::Kind::kDrop:
       return HttpReply::Drop();
+    case Fault::Kind::kExecuteThenDrop:
+      api_.Handle(request);
+      return HttpReply::Drop();
+    case Fault::Kind::kLateAnswer:
+      // The work is done before the wait, as an array that is slow to answer.
+      reply = api_.Handle(request);
+      return delays_.SleepFor(std::chrono::milliseconds(fault.delay_ms)) ? reply : HttpReply::Drop();
     case Fault::Kind::kTruncate:
       reply = Execute(request);
       if (reply.action == HttpReply::Action::kAnswer) reply.action = HttpReply::Action::kTruncate;

@@ -8,6 +8,7 @@
 
 #include <cpprest/json.h>
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -80,6 +81,9 @@ class ArraySim {
   // ValidateLatency refuses. Starts as the seed's.
   void SetLatency(const SimSeed::Latency& latency);
   SimSeed::Latency Latency() const;
+  // Requests being handled now, an injected wait included; 0 once every
+  // request received has been carried out and answered (or dropped).
+  size_t HandlersRunning() const { return handlers_running_; }
 
  private:
   HttpReply Handle(const RecordedRequest& request);
@@ -100,6 +104,7 @@ class ArraySim {
   mutable std::mutex lifecycle_mutex_;
   std::unique_ptr<HttpsServer> server_;
   std::string url_host_;
+  std::atomic<size_t> handlers_running_{0};
 };
 
 }  // namespace kova_sim

@@ -16,6 +16,7 @@ const std::pair<const char*, Fault::Kind> kKinds[] = {
     {"status", Fault::Kind::kStatus},     {"raw_body", Fault::Kind::kRawBody},
     {"delay", Fault::Kind::kDelay},       {"drop", Fault::Kind::kDrop},
     {"truncate", Fault::Kind::kTruncate}, {"no_session_cookie", Fault::Kind::kNoSessionCookie},
+    {"execute_then_drop", Fault::Kind::kExecuteThenDrop}, {"late_answer", Fault::Kind::kLateAnswer},
 };
 
 [[noreturn]] void Fail(const std::string& member, const std::string& problem) {

@@ -14,6 +14,8 @@ struct Fault {
     kDrop,             // close the connection without answering; the request is not executed
     kTruncate,         // execute, send the answer with a Content-Length larger than its body, close
     kNoSessionCookie,  // answer normally but without "Set-Cookie"
+    kExecuteThenDrop,  // execute, then close the connection without answering
+    kLateAnswer,       // execute at once, answer after `delay_ms`
   };
   Kind kind = Kind::kStatus;
   std::string method;         // "" matches any method

@@ -1,0 +1,81 @@
+// GoogleTest before the HTTP library, whose U() macro breaks its templates.
+#include <gtest/gtest.h>
+
+#include "tests/shadow/shadow_process_support.h"
+
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <vector>
+
+#include "library/config/token_protection.h"
+#include "library/registry_layout.h"
+#include "platform/process_privilege.h"
+#include "platform/registry.h"
+#include "platform/registry_hive.h"
+#include "tools/KovaVssShadow/lun_json.h"
+
+bool CanDriveProvider() { return platform::IsProcessAdministrator(); }
+
+void ConfigureProviderHive(const ScopedStateDir& state, const std::string& url,
+                           const std::string& token, const std::string& rest_timeout) {
+  platform::HiveOptions options;
+  options.path = state.File("registry.db");
+  std::shared_ptr<platform::Registry> hive = platform::OpenRegistryHive(options);
+  std::unique_ptr<platform::RegistryKey> root;
+  ASSERT_EQ(platform::RegistryStatus::kOk,
+            hive->CreateKey(platform::RegistryRoot::kLocalMachine, kova::kProviderRootKey,
+                            platform::KeyProtection::kDefault, &root));
+  platform::WriteStringValue(*root, kova::kValueRestVersion, "1.1");
+  platform::WriteStringValue(*root, kova::kValueLogging, "Enabled");
+  platform::WriteStringValue(*root, kova::kValueLogLevel, "4");
+  if (!rest_timeout.empty()) platform::WriteStringValue(*root, kova::kValueRestTimeout, rest_timeout);
+  std::unique_ptr<platform::RegistryKey> array;
+  ASSERT_EQ(platform::RegistryStatus::kOk,
+            hive->CreateKey(platform::RegistryRoot::kLocalMachine,
+                            std::string(kova::kProviderRootKey) + "array1",
+                            platform::KeyProtection::kDefault, &array));
+  platform::WriteStringValue(*array, kova::kValueUrl, url);
+  std::vector<uint8_t> blob;
+  ASSERT_TRUE(ProtectApiToken(token, &blob));
+  ASSERT_EQ(platform::RegistryStatus::kOk,
+            array->SetValue(kova::kValueApiKey, platform::kRegBinary, blob.data(),
+                            static_cast<uint32_t>(blob.size())));
+}
+
+void AddThisHost(kova_sim::ArraySim& sim) {
+  std::ifstream file("/etc/iscsi/initiatorname.iscsi");
+  for (std::string line; std::getline(file, line);) {
+    if (line.rfind("InitiatorName=", 0) == 0) sim.AddHost("this-host", {line.substr(14)}, {});
+  }
+}
+
+std::string VolumeLunsJson(const web::json::value& state, const std::string& vendor) {
+  std::string json = "[";
+  for (const auto& volume : state.at("volumes").as_array()) {
+    json += std::string(json.size() > 1 ? ", " : "") + "{\"vendor\": " + JsonQuote(vendor) +
+            ", \"product\": \"Lumenstack\", \"revision\": \"6.1\", \"serial\": " +
+            JsonQuote(volume.at("serial").as_string()) +
+            ", \"bus_type\": 9, \"identifiers\": [{\"code_set\": 2, \"type\": 0, \"data\": " +
+            JsonQuote(volume.at("name").as_string()) + "}]}";
+  }
+  return json + "]";
+}
+
+std::set<std::string> Names(const web::json::value& state, const char* list) {
+  std::set<std::string> names;
+  for (const auto& object : state.at(list).as_array()) names.insert(object.at("name").as_string());
+  return names;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+std::string WriteFile(const std::string& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+  return path;
+}
