@@ -57,6 +57,11 @@ echo "== AddressSanitizer + UndefinedBehaviorSanitizer build and tests"
 run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DKOVA_SANITIZE=ON -DKOVA_BENCH=OFF
 echo "== Windows build (mingw-w64) and tests under Wine"
 run_windows_suite
+echo "== The installer bootstrapper (32-bit) and ProviderEvents.dll under Wine"
+cmake -S installer -B build-win32 -DCMAKE_BUILD_TYPE=Release "${launcher[@]}" \
+  -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/toolchains/i686-w64-mingw32.cmake" >/dev/null
+cmake --build build-win32 -j"$jobs"
+tests/installer/wine_checks.sh build-win32
 
 echo "== Guest test: KovaArraySim, KovaProviderConfig and KovaVssShadow on SCSI disks in a QEMU guest"
 scripts/guest-test.sh build | tee build/guest.out

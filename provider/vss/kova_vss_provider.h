@@ -170,9 +170,6 @@ class CKovaVssProvider final : public IKovaVssProvider,
   void KeepAnswers(const std::vector<ArraySnapshotRequest>& requests);
   // Reports each failed request in array order; the first one's HRESULT.
   static HRESULT ReportFailedRequests(const std::vector<ArraySnapshotRequest>& requests);
-  // Deletes, on each record's array, the snapshot asked for but never
-  // confirmed by a serial (the set's own name only). Failures are logged.
-  void DeleteUnconfirmedSnapshots();
 
   // --- LUN support and information (kova_vss_provider_luns.cc) ----------
   // AreLunsSupported's first pass: S_FALSE when a LUN is not a KOVA LUN.

@@ -33,7 +33,7 @@ HRESULT CKovaVssProvider::CreateSnapshotsPerArray(const GUID& snapshot_set_id) {
   KeepAnswers(requests);
   const HRESULT result = ReportFailedRequests(requests);
   if (FAILED(result)) {
-    DeleteUnconfirmedSnapshots();
+    DeleteSnapshotsByName();
     return result;
   }
   for (const PendingSnapshot& record : pendingSnapshots) ReportSnapshotCreated(record);
@@ -83,25 +83,4 @@ HRESULT CKovaVssProvider::ReportFailedRequests(const std::vector<ArraySnapshotRe
     if (SUCCEEDED(first)) first = result;
   }
   return first;
-}
-
-void CKovaVssProvider::DeleteUnconfirmedSnapshots() {
-  const bool eradicate =
-      Utilities::GetRegistryDWORD(Utilities::CachedSetting::kEradicateVolumes) != 0;
-  for (const PendingSnapshot& record : pendingSnapshots) {
-    if (!record.snapshotSerial.empty() || record.requestedName.empty()) continue;
-    // The request went out but no serial came back: the array may have
-    // made the snapshot before its answer was lost or found wanting.
-    try {
-      if (!record.array->DoesVolumeNameExist(record.requestedName)) continue;
-      record.array->DeleteVolume(record.requestedName, eradicate);
-      Logger::Write(LOG_INFO, kTag, "DeleteSnapshotLun - snapshot(%hs) deleted by its name",
-                    record.requestedName);
-    } catch (const KovaStorage::KovaRestException& e) {
-      Logger::Write(LOG_ERROR, kTag, "DeleteSnapshotLun - Failed to delete the snapshot - %hs",
-                    e.what());
-    } catch (const std::exception& e) {
-      Logger::Write(LOG_ERROR, kTag, "DeleteSnapshotLun - %hs", e.what());
-    }
-  }
 }

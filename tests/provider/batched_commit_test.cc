@@ -250,7 +250,7 @@ TEST_F(BatchedCommitTest, AnAnswerMissingASnapshotFailsTheCommitAndLeavesNothing
   EXPECT_THAT(events_.Insertions(kEventSnapshotCreationFailed),
               ElementsAre("Internal error while creating a snapshot"));
   EXPECT_EQ(1u, LogCount("Snapshot(" + Name("db02", set_id) + ") is missing from the array's answer"));
-  EXPECT_EQ(1u, LogCount("snapshot(" + Name("db02", set_id) + ") deleted by its name"));
+  EXPECT_EQ(1u, LogCount("DeleteSnapshotsByName - snapshot(" + Name("db02", set_id) + ") whose creation was not confirmed deleted"));
 }
 
 TEST_F(BatchedCommitTest, AnAnswerListingASnapshotTwiceFailsTheCommitAndLeavesNothing) {
@@ -298,8 +298,8 @@ TEST_F(BatchedCommitTest, ASnapshotWhoseAnswerWasLostIsDeletedByItsName) {
 
   EXPECT_EQ(VSS_E_PROVIDER_VETO, provider->CommitSnapshots(set_id));
   ExpectNothingLeft(provider);
-  EXPECT_EQ(1u, LogCount("snapshot(" + Name("db01", set_id) + ") deleted by its name"));
-  EXPECT_EQ(1u, LogCount("snapshot(" + Name("db02", set_id) + ") deleted by its name"));
+  EXPECT_EQ(1u, LogCount("DeleteSnapshotsByName - snapshot(" + Name("db01", set_id) + ") whose creation was not confirmed deleted"));
+  EXPECT_EQ(1u, LogCount("DeleteSnapshotsByName - snapshot(" + Name("db02", set_id) + ") whose creation was not confirmed deleted"));
 }
 
 TEST_F(BatchedCommitTest, TheArraysAreAskedAtTheSameTime) {

@@ -370,7 +370,7 @@ TEST_F(ImportTest, OnLunEmptyIgnoresOtherVendorsAndRefusesUnknownLuns) {
   const std::string elsewhere = "0123456789ABCDEF0000FFFF";
   lun = MakeLunRecord(LunSpec{elsewhere, "db01.VSS-FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF"});
   EXPECT_EQ(VSS_E_PROVIDER_VETO, provider->OnLunEmpty(nullptr, &lun));
-  ReleaseLunRecord(lun);
+  FreeLunInformation(lun);
   EXPECT_EQ(Strings({unknown, elsewhere}), events_.Insertions(kEventVolumeNotOnKnownArray));
 }
 
@@ -392,7 +392,7 @@ TEST_F(ImportTest, OnLunEmptyForALunReleasedBeforeReleasesWhatIsLeftOfIt) {
 
   VDS_LUN_INFORMATION lun = MakeLunRecord(LunSpec{copy_serial, copy});
   EXPECT_EQ(S_OK, provider->OnLunEmpty(nullptr, &lun));
-  ReleaseLunRecord(lun);
+  FreeLunInformation(lun);
   EXPECT_FALSE(Contains(SnapshotNames(), kOurSnapshot));
   EXPECT_EQ(1u, LogCount("OnLunEmpty: Lun (name=" + copy + ", serial=" + copy_serial +
                          ") is no longer on the array; releasing what is left of it"));
@@ -401,7 +401,7 @@ TEST_F(ImportTest, OnLunEmptyForALunReleasedBeforeReleasesWhatIsLeftOfIt) {
   sim_.ClearRequests();
   lun = MakeLunRecord(LunSpec{snapshot_serial, kOurSnapshot});
   EXPECT_EQ(S_OK, provider->OnLunEmpty(nullptr, &lun));
-  ReleaseLunRecord(lun);
+  FreeLunInformation(lun);
   for (const std::string& line : RequestLines()) EXPECT_EQ(std::string::npos, line.find("DELETE")) << line;
   EXPECT_TRUE(Destroyed().empty());
 }
@@ -490,9 +490,9 @@ TEST_F(ImportTest, ConnectionsMadeOrEndedWithoutAnAnswerAreNotDoneTwice) {
   lost.method = "POST";
   lost.path_contains = "/host/vss-host/volume/";
   sim_.InjectFault(lost);
-  LunRecordSet luns;
-  luns.Add(SerialOf(kOurSnapshot), kOurSnapshot);
-  EXPECT_EQ(VSS_E_PROVIDER_VETO, provider->LocateLuns(luns.Count(), luns.Records()));
+  LunRecordArray luns;
+  AddLun(luns, SerialOf(kOurSnapshot), kOurSnapshot);
+  EXPECT_EQ(VSS_E_PROVIDER_VETO, provider->LocateLuns(luns.count(), luns.data()));
   const std::string copy = Import(provider.get(), kOurSnapshot);
   const Strings connections = Connections();
   EXPECT_EQ(1, std::count(connections.begin(), connections.end(), "vss-host/" + copy));

@@ -30,9 +30,9 @@ class UnconfirmedSnapshotTest : public ProviderTest {
 
   void SetUp() override {
     ProviderTest::SetUp();
-    luns_.Add(SerialOf("db01"), "db01");
-    luns_.Add(SerialOf("db02"), "db02");
-    luns_.Add(SerialOf("logs01"), "logs01");
+    AddLun(luns_, SerialOf("db01"), "db01");
+    AddLun(luns_, SerialOf("db02"), "db02");
+    AddLun(luns_, SerialOf("logs01"), "logs01");
   }
   // Fails the snapshot request of LUN |index| (0-based) with |kind|.
   void FailSnapshotRequest(int index, kova_sim::Fault::Kind kind, int delay_ms = 0) {
@@ -66,7 +66,7 @@ class UnconfirmedSnapshotTest : public ProviderTest {
   }
 
   const GUID set_ = TestGuid(1);
-  LunRecordSet luns_;
+  LunRecordArray luns_;
 };
 
 TEST_F(UnconfirmedSnapshotTest, ASnapshotWhoseAnswerWasLostIsDeletedByName) {
