@@ -292,7 +292,9 @@ int KovaArray::CreateSnapshots(const std::vector<std::string>& volume_names,
   const utility::string_t suffix = SnapshotSuffixOrThrow(snapshot_set_id);
   const std::string narrow_suffix = kova::NarrowText(suffix);
   snapshot_names.clear();
-  for (const std::string& volume : volume_names) snapshot_names.push_back(volume + "." + narrow_suffix);
+  for (const std::string& volume : volume_names) {
+    snapshot_names.push_back(MakeSnapshotName(volume, snapshot_set_id));
+  }
   snapshot_serials.assign(volume_names.size(), std::string());
 
   value body = SnapshotRequestBody(suffix, volume_names);

@@ -161,7 +161,7 @@ class CKovaVssProvider final : public IKovaVssProvider,
 
   // --- batched commit ("BatchSnapshots", kova_vss_provider_batch.cc) ----
   // One snapshot request per array, sent to all arrays at once; on failure
-  // every snapshot the requests may have made is deleted.
+  // the records name every snapshot the requests may have made.
   HRESULT CreateSnapshotsPerArray(const GUID& snapshot_set_id);
   // The records grouped by array, the arrays in the order of their first
   // record; an error result when a record has no array.

@@ -6,19 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "library/config/registry_readers.h"
 #include "library/log/logger.h"
-#include "library/rest/kova_array.h"
-#include "library/rest/kova_rest_exception.h"
 #include "provider/vss/array_snapshot_request.h"
 #include "provider/vss/kova_vss_provider.h"
 #include "provider/vss/provider_failures.h"
-
-namespace {
-
-constexpr const char* kTag = kProviderLogTag;
-
-}  // namespace
 
 HRESULT CKovaVssProvider::CreateSnapshotsPerArray(const GUID& snapshot_set_id) {
   std::vector<ArraySnapshotRequest> requests;
@@ -30,12 +21,12 @@ HRESULT CKovaVssProvider::CreateSnapshotsPerArray(const GUID& snapshot_set_id) {
   for (const ArraySnapshotRequest& request : requests) {
     Logger::WriteCapturedLines(request.CapturedLog());
   }
+  // A failed commit ends the set, whose cleanup (DeletePendingSnapshots)
+  // deletes what the requests made: by serial where an answer confirmed
+  // it, by the name asked for where none did.
   KeepAnswers(requests);
   const HRESULT result = ReportFailedRequests(requests);
-  if (FAILED(result)) {
-    DeleteSnapshotsByName();
-    return result;
-  }
+  if (FAILED(result)) return result;
   for (const PendingSnapshot& record : pendingSnapshots) ReportSnapshotCreated(record);
   return S_OK;
 }
