@@ -50,7 +50,7 @@ TEST(LunRecordArrayTest, ARecordWithoutADeviceNamePassesNullAndAnEmptyNamePasses
   VDS_LUN_INFORMATION lun = RecordWithSerial("S1");
   luns.Append(&lun);
   lun = RecordWithSerial("S2");
-  luns.Append(&lun, "");
+  luns.Append(&lun, LunDeviceName());
   lun = RecordWithSerial("S3");
   luns.Append(&lun, "/dev/sdc");
   VSS_PWSZ* devices = luns.devices();

@@ -235,7 +235,7 @@ bool ParseLunRecords(const std::string& text, LunRecordArray* records, std::stri
         FreeLunInformation(lun);
         throw;
       }
-      parsed.Append(&lun, "");
+      parsed.Append(&lun, LunDeviceName());
     }
   } catch (const MemberError& e) {
     *error = e.what();
