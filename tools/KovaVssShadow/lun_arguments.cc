@@ -4,6 +4,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "library/text/text_conversion.h"
 #include "provider/lun/lun_record.h"
 #include "tools/KovaVssShadow/lun_json.h"
 
@@ -49,7 +50,7 @@ bool LoadOne(const std::string& arg, const LunDeviceReader& reader, LunRecordArr
     return *error = reason.find(arg) == std::string::npos ? arg + ": " + reason : reason, false;
   }
   try {
-    luns->Append(&lun, arg);
+    luns->Append(&lun, kova::TextOfUtf8(arg));
   } catch (...) {
     FreeLunInformation(lun);
     throw;
