@@ -7,7 +7,8 @@
 // and a question reads its answer as a line from the standard input: "y"
 // or "yes" in any case answers Yes, anything else, the end of the input
 // included, No. Without standard handles the answer is kNone.
-// Windows only; tests use fakes.
+// POSIX (the provider program's registration): one line "caption: text" on
+// standard error; a question is answered No.
 #pragma once
 
 #include <string>

@@ -2,7 +2,7 @@
 //
 // Windows: LoadStringW in the program's module, read in place, so texts of
 // any length load whole.
-// Windows only; tests use fakes.
+// POSIX: programs carry no string table; Load answers false.
 #pragma once
 
 #include <string>

@@ -1,0 +1,123 @@
+// Provider calls through the service's class object against the array
+// emulator: a stop that arrives while a call is on the wire waits for it,
+// and later calls are refused.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <future>
+#include <thread>
+
+#include "library/rest/kova_array.h"
+#include "platform/caller_identity.h"
+#include "provider/service/kova_provider_module.h"
+#include "tests/provider/provider_fixture.h"
+#include "tests/service/service_host_fakes.h"
+
+using testing::Contains;
+using testing::Not;
+
+namespace {
+
+class ServiceCallTest : public ProviderTest {
+ protected:
+  void SetUp() override {
+    ProviderTest::SetUp();
+    std::unique_ptr<platform::RegistryKey> key;
+    ASSERT_EQ(platform::RegistryStatus::kOk,
+              registry_->CreateKey(platform::RegistryRoot::kClassesRoot,
+                                   "AppID\\{63F0BFC9-5C8A-4CC1-BBD9-B51EEC70FC8F}",
+                                   platform::KeyProtection::kDefault, &key));
+    ASSERT_EQ(platform::RegistryStatus::kOk,
+              platform::WriteStringValue(*key, "LocalService", "KovaProvider"));
+    module_ = std::make_unique<kova_service::CKovaProviderModule>(Facilities(), "KovaProvider");
+    run_ = std::async(std::launch::async, [this] { return module_->Start(); });
+    ASSERT_TRUE(com_.WaitForResumed());
+  }
+  void TearDown() override {
+    if (run_.valid()) {
+      dispatcher_.Control(SERVICE_CONTROL_STOP);
+      run_.wait();
+    }
+    ProviderTest::TearDown();
+  }
+  kova_service::ServiceHostFacilities Facilities() {
+    kova_service::ServiceHostFacilities facilities;
+    facilities.services = &services_;
+    facilities.dispatcher = &dispatcher_;
+    facilities.com = &com_;
+    facilities.loop = &platform::SystemMessageLoop();
+    facilities.boxes = &boxes_;
+    facilities.type_libraries = &platform::SystemTypeLibraries();
+    facilities.vss = &platform::SystemVssCoordinator();
+    facilities.events = &service_events_;
+    facilities.console = &console_;
+    facilities.program_path = "/opt/kova/bin/KovaProvider";
+    return facilities;
+  }
+  bool WaitForRequest(const std::string& line) {
+    for (int i = 0; i < 1000; ++i) {
+      for (const std::string& request : RequestLines()) {
+        if (request == line) return true;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+  }
+
+  FakeServiceInstaller services_;
+  FakeServiceDispatcher dispatcher_;
+  FakeComRuntime com_;
+  RecordingMessageBoxes boxes_;
+  RecordingServiceEvents service_events_;
+  std::ostringstream console_;
+  std::unique_ptr<kova_service::CKovaProviderModule> module_;
+  std::future<HRESULT> run_;
+};
+
+TEST_F(ServiceCallTest, AStopDuringACallLetsTheCallFinishBeforeTheServiceReportsStopped) {
+  void* object = nullptr;
+  ASSERT_EQ(S_OK, com_.CreateInstance(IID_IVssHardwareSnapshotProviderEx, &object));
+  auto* hardware = static_cast<IVssHardwareSnapshotProviderEx*>(object);
+  IVssProviderCreateSnapshotSet* set = nullptr;
+  ASSERT_EQ(S_OK, hardware->QueryInterface(IID_IVssProviderCreateSnapshotSet,
+                                           reinterpret_cast<void**>(&set)));
+  LunRecordArray luns;
+  AddLun(luns, SerialOf("db01"), "db01");
+  const GUID set_id = TestGuid(5);
+  ASSERT_EQ(S_OK, hardware->BeginPrepareSnapshot(set_id, TestGuid(6), 0, luns.count(),
+                                                 luns.devices(), luns.data()));
+  ASSERT_EQ(S_OK, set->EndPrepareSnapshots(set_id));
+  ASSERT_EQ(S_OK, set->PreCommitSnapshots(set_id));
+
+  kova_sim::Fault slow;
+  slow.kind = kova_sim::Fault::Kind::kDelay;
+  slow.method = "POST";
+  slow.path_contains = "/volume";
+  slow.delay_ms = 1500;
+  sim_.InjectFault(slow);
+  std::vector<uint32_t> states_when_commit_returned;
+  std::future<HRESULT> commit = std::async(std::launch::async, [&] {
+    platform::ScopedCallerIdentity administrator(0);
+    const HRESULT result = set->CommitSnapshots(set_id);
+    states_when_commit_returned = dispatcher_.ReportedStates();
+    return result;
+  });
+  ASSERT_TRUE(WaitForRequest("POST /api/1.1/volume"));
+  ASSERT_TRUE(dispatcher_.Control(SERVICE_CONTROL_STOP));
+
+  EXPECT_EQ(S_OK, commit.get());
+  EXPECT_THAT(states_when_commit_returned, Contains(SERVICE_STOP_PENDING));
+  EXPECT_THAT(states_when_commit_returned, Not(Contains(SERVICE_STOPPED)));
+  ASSERT_EQ(S_OK, run_.get());
+  EXPECT_EQ(SERVICE_STOPPED, dispatcher_.ReportedStates().back());
+  EXPECT_THAT(SnapshotNames(), Contains("db01." + KovaArray::MakeSnapshotSuffix(set_id)));
+
+  // The gate stays closed: nothing reaches the provider any more.
+  EXPECT_EQ(VSS_E_PROVIDER_VETO, set->PostCommitSnapshots(set_id, 1));
+  set->Release();
+  hardware->Release();
+  EXPECT_EQ(0, module_->LockCount());
+}
+
+}  // namespace
