@@ -4,13 +4,7 @@
 // Windows: LoadTypeLibEx on the program and RegisterTypeLib (the keys under
 // HKCR\TypeLib and HKCR\Interface come from the library itself);
 // UnRegisterTypeLib for the description's identifier and version, 64-bit.
-// POSIX: the same keys written into the registry from the description:
-// TypeLib\{libid}\{major}.{minor} (default: the help string; "FLAGS" "0";
-// "HELPDIR" the program's folder; subkey 0\win64 with the program's path),
-// and for each interface Interface\{iid} (default: its name;
-// ProxyStubClsid and ProxyStubClsid32 the automation marshaler
-// {00020424-0000-0000-C000-000000000046}; TypeLib with the library's
-// identifier and "Version").
+// POSIX: the same keys written from the description (type_library_registry.h).
 // Unregistering a library that is not registered succeeds.
 #pragma once
 

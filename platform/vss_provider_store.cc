@@ -57,6 +57,33 @@ HRESULT RecordVssProvider(Registry& registry, const VssProviderRegistration& pro
   return FromStatus(status);
 }
 
+namespace {
+
+class RegistryVssAdministration : public VssAdministration {
+ public:
+  HRESULT RegisterProvider(const VssProviderRegistration& provider) override {
+    return RecordVssProvider(MachineRegistry(), provider);
+  }
+  HRESULT UnregisterProvider(const GUID& provider_id) override {
+    return ForgetVssProvider(MachineRegistry(), provider_id);
+  }
+};
+
+class KeyKeepingVssCoordinator : public VssCoordinator {
+ public:
+  std::unique_ptr<VssAdministration> Connect(HRESULT* result) override {
+    *result = S_OK;
+    return std::make_unique<RegistryVssAdministration>();
+  }
+};
+
+}  // namespace
+
+VssCoordinator& RegistryVssCoordinator() {
+  static VssCoordinator* const coordinator = new KeyKeepingVssCoordinator;
+  return *coordinator;
+}
+
 HRESULT ForgetVssProvider(Registry& registry, const GUID& provider_id) {
   const RegistryStatus status =
       registry.DeleteTree(RegistryRoot::kLocalMachine, VssProviderKeyPath(provider_id));

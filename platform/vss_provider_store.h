@@ -22,4 +22,7 @@ HRESULT RecordVssProvider(Registry& registry, const VssProviderRegistration& pro
 // VSS_E_PROVIDER_NOT_REGISTERED when there is no key for it.
 HRESULT ForgetVssProvider(Registry& registry, const GUID& provider_id);
 
+// A coordinator that keeps its providers so in the machine registry.
+VssCoordinator& RegistryVssCoordinator();
+
 }  // namespace platform

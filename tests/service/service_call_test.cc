@@ -10,6 +10,8 @@
 
 #include "library/rest/kova_array.h"
 #include "platform/caller_identity.h"
+#include "platform/type_library_registry.h"
+#include "platform/vss_provider_store.h"
 #include "provider/service/kova_provider_module.h"
 #include "tests/provider/provider_fixture.h"
 #include "tests/service/service_host_fakes.h"
@@ -48,8 +50,8 @@ class ServiceCallTest : public ProviderTest {
     facilities.com = &com_;
     facilities.loop = &platform::SystemMessageLoop();
     facilities.boxes = &boxes_;
-    facilities.type_libraries = &platform::SystemTypeLibraries();
-    facilities.vss = &platform::SystemVssCoordinator();
+    facilities.type_libraries = &platform::RegistryTypeLibraries();
+    facilities.vss = &platform::RegistryVssCoordinator();
     facilities.events = &service_events_;
     facilities.console = &console_;
     facilities.program_path = "/opt/kova/bin/KovaProvider";

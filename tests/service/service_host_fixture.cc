@@ -6,10 +6,11 @@
 
 #include "library/log/logger.h"
 #include "library/registry_layout.h"
-#include "platform/vss_coordinator.h"
+#include "platform/type_library_registry.h"
+#include "platform/vss_provider_store.h"
 #include "provider/service/provider_entry.h"
 
-ServiceHostTest::ServiceHostTest() : vss_(&platform::SystemVssCoordinator()) {
+ServiceHostTest::ServiceHostTest() : vss_(&platform::RegistryVssCoordinator()) {
   if (const char* profile = std::getenv("ALLUSERSPROFILE")) {
     had_profile_ = true;
     saved_profile_ = profile;
@@ -35,7 +36,7 @@ kova_service::ServiceHostFacilities ServiceHostTest::Facilities() {
   facilities.com = &com_;
   facilities.loop = &platform::SystemMessageLoop();
   facilities.boxes = &boxes_;
-  facilities.type_libraries = &platform::SystemTypeLibraries();
+  facilities.type_libraries = &platform::RegistryTypeLibraries();
   facilities.vss = vss_;
   facilities.events = &events_;
   facilities.console = &console_;

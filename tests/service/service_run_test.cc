@@ -268,6 +268,7 @@ TEST_F(ServiceRunTest, AChangedModeIsToleratedOnlyWhileDotNetIsLoaded) {
   EXPECT_EQ(0, com_.uninitialized);  // never initialised, never balanced
 }
 
+#ifndef _WIN32
 TEST_F(ServiceRunTest, OnLinuxTheClassObjectServerIsReportedAsNotAvailable) {
   WriteAppId(platform::kRegNone, {});
   kova_service::ServiceHostFacilities facilities = Facilities();
@@ -277,6 +278,7 @@ TEST_F(ServiceRunTest, OnLinuxTheClassObjectServerIsReportedAsNotAvailable) {
   EXPECT_THAT(console_.str(), HasSubstr("cannot be served to other processes on this platform"));
   EXPECT_EQ(1u, LogCount("COM class objects cannot be served on this platform (80070032)"));
 }
+#endif
 
 TEST_F(ServiceRunTest, AServiceNameThatCannotBeLoadedEndsTheProgramWithMinusOne) {
   EXPECT_EQ(-1, kova_service::RunKovaProvider("/Service", Facilities(), ""));
