@@ -22,8 +22,9 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
 fi
 # The Windows build of the provider's code and its tests: the 64-bit
 # POSIX-thread compilers, widl, the HTTP library's source package
-# (dpkg-source, patch), GoogleTest's sources and ccache.
-packages+=(g++-mingw-w64-x86-64-posix mingw-w64-tools dpkg-dev patch googletest ccache)
+# (dpkg-source, patch), GoogleTest's sources and ccache; the IDL files that
+# widl imports (oaidl.idl and the rest come with Wine's development files).
+packages+=(g++-mingw-w64-x86-64-posix mingw-w64-tools dpkg-dev patch googletest ccache libwine-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

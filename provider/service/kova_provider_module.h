@@ -19,6 +19,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
 
@@ -127,6 +128,11 @@ class CKovaProviderModule : public ModuleLock {
   uint32_t pause_ms_ = 1000;
   std::atomic<long> lock_count_{0};
   bool interrogate_logging_ = false;
+
+  // The service Install created in this run, configured through the same
+  // handle: Wine's manager does not find a service by name in the process
+  // that has just created it.
+  std::unique_ptr<platform::InstalledService> created_service_;
 
   ShutdownMonitor monitor_;
   ProviderCallGate gate_;

@@ -36,7 +36,8 @@ bool CKovaProviderModule::Install() {
   definition.binary_path = "\"" + path + "\"";
   definition.start_type = platform::ServiceStartType::kDemand;
   definition.dependencies = {"RPCSS"};
-  if (!database->Create(definition)) {
+  created_service_ = database->Create(definition);
+  if (!created_service_) {
     ShowMessage("Could not start service");
     return false;
   }
@@ -76,8 +77,8 @@ void CKovaProviderModule::ConfigureService() {
     ShowMessage("Could not open Service Manager");
     return;
   }
-  std::unique_ptr<platform::InstalledService> service =
-      database->Open(service_name_, platform::ServiceRights::kChangeConfiguration);
+  std::unique_ptr<platform::InstalledService> service = std::move(created_service_);
+  if (!service) service = database->Open(service_name_, platform::ServiceRights::kChangeConfiguration);
   if (!service) {
     ShowMessage("Could not open service");
     return;

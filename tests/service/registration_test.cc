@@ -222,6 +222,14 @@ TEST_F(RegistrationTest, AProgramPathTooLongForTheServiceFailsTheInstallationSil
   EXPECT_THAT(services_.services, IsEmpty());
 }
 
+TEST_F(RegistrationTest, TheNewServiceIsConfiguredThroughTheHandleItsCreationGave) {
+  services_.created_cannot_be_opened = true;
+  EXPECT_EQ(0, RunEntry("/Service"));
+  EXPECT_THAT(boxes_.shown, IsEmpty());
+  EXPECT_EQ(platform::ServiceStartType::kAutomatic, Service().definition.start_type);
+  EXPECT_EQ(Description(), Service().description);
+}
+
 TEST_F(RegistrationTest, ARefusedConfigurationShowsAnErrorBoxAndKeepsTheExitCode) {
   services_.refuse_change = true;
   EXPECT_EQ(0, RunEntry("/Service"));

@@ -1,5 +1,6 @@
 #include "tests/service/service_host_fakes.h"
 
+#include <algorithm>
 #include <chrono>
 
 namespace {
@@ -72,6 +73,11 @@ class FakeServiceDatabase : public platform::ServiceDatabase {
                                                    platform::ServiceRights /*rights*/) override {
     std::lock_guard<std::mutex> hold(installer_.mutex);
     if (installer_.refuse_open_service || installer_.services.count(name) == 0) return nullptr;
+    const std::vector<std::string>& created = installer_.created;
+    if (installer_.created_cannot_be_opened &&
+        std::find(created.begin(), created.end(), name) != created.end()) {
+      return nullptr;
+    }
     return std::make_unique<FakeInstalledService>(installer_, name);
   }
 
@@ -81,6 +87,7 @@ class FakeServiceDatabase : public platform::ServiceDatabase {
     installer_.calls.push_back("Create " + definition.name);
     if (installer_.refuse_create || installer_.services.count(definition.name) != 0) return nullptr;
     installer_.services[definition.name].definition = definition;
+    installer_.created.push_back(definition.name);
     return std::make_unique<FakeInstalledService>(installer_, definition.name);
   }
 

@@ -37,6 +37,10 @@ class FakeServiceInstaller : public platform::ServiceInstaller {
   std::map<std::string, FakeServiceRecord> services;
   bool reachable = true;
   bool refuse_open_service = false;
+  // As Wine's manager: a service created in this run cannot be opened by
+  // name (only through the handle its creation gave).
+  bool created_cannot_be_opened = false;
+  std::vector<std::string> created;
   bool refuse_create = false;
   bool refuse_delete = false;
   bool refuse_change = false;

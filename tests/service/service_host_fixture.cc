@@ -1,6 +1,5 @@
 #include "tests/service/service_host_fixture.h"
 
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
 
@@ -11,22 +10,12 @@
 #include "provider/service/provider_entry.h"
 
 ServiceHostTest::ServiceHostTest() : vss_(&platform::RegistryVssCoordinator()) {
-  if (const char* profile = std::getenv("ALLUSERSPROFILE")) {
-    had_profile_ = true;
-    saved_profile_ = profile;
-  }
-  setenv("ALLUSERSPROFILE", profile_.str().c_str(), 1);
   platform::SetMachineRegistry(registry_);
 }
 
 ServiceHostTest::~ServiceHostTest() {
   if (log_open_) Logger::Close();
   platform::SetMachineRegistry(nullptr);
-  if (had_profile_) {
-    setenv("ALLUSERSPROFILE", saved_profile_.c_str(), 1);
-  } else {
-    unsetenv("ALLUSERSPROFILE");
-  }
 }
 
 kova_service::ServiceHostFacilities ServiceHostTest::Facilities() {

@@ -20,6 +20,7 @@
 #include "tests/service/service_host_fakes.h"
 #include "tests/support/failing_registry.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/test_environment.h"
 
 inline constexpr char kClsidKey[] = "CLSID\\{484E0F8A-B54C-45C6-ACAF-BE682A421F25}";
 inline constexpr char kAppIdKey[] = "AppID\\{63F0BFC9-5C8A-4CC1-BBD9-B51EEC70FC8F}";
@@ -57,6 +58,7 @@ class ServiceHostTest : public testing::Test {
   void ExpectRegistered() const;
 
   TempDir profile_;
+  ScopedTestEnv profile_variable_{"ALLUSERSPROFILE", profile_.str()};
   std::shared_ptr<platform::Registry> memory_ = platform::CreateMemoryRegistry();
   std::shared_ptr<FailingRegistry> registry_ = std::make_shared<FailingRegistry>(memory_);
   FakeServiceInstaller services_;
@@ -68,8 +70,4 @@ class ServiceHostTest : public testing::Test {
   platform::VssCoordinator* vss_;
   std::string program_path_ = "/opt/kova/bin/KovaProvider";
   bool log_open_ = false;
-
- private:
-  std::string saved_profile_;
-  bool had_profile_ = false;
 };

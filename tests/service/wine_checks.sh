@@ -1,0 +1,163 @@
+#!/usr/bin/env bash
+# Runs the Windows build of KovaProvider.exe under Wine in a fresh prefix:
+# "/Service" with every key, value and the service's configuration it must
+# leave, a second "/Service", the program started from a console, the
+# service started and stopped by the service manager, restarted by
+# KovaProviderConfig.exe, and "/UnregServer". Every Wine run is bounded;
+# the prefix's wineserver is ended and the prefix removed on exit.
+#   tests/service/wine_checks.sh BUILD_DIR   (the Windows build of the project)
+set -euo pipefail
+build=$(cd "${1:?usage: $0 BUILD_DIR}" && pwd)
+provider=$build/provider/service/KovaProvider.exe
+config_tool=$build/OstaraRegTool/KovaProviderConfig.exe
+
+WINEPREFIX=$(mktemp -d /tmp/kova-wine-XXXXXX)
+export WINEPREFIX WINEDEBUG=-all
+unset DISPLAY WAYLAND_DISPLAY
+cleanup() {
+  timeout 30 wineserver -k 2>/dev/null || true
+  timeout 30 wineserver -w 2>/dev/null || true
+  rm -rf "$WINEPREFIX"
+}
+[ -n "${KOVA_WINE_KEEP:-}" ] || trap cleanup EXIT
+
+failures=0
+check() {  # check DESCRIPTION COMMAND...
+  local description=$1; shift
+  if "$@"; then
+    echo "ok: $description"
+  else
+    echo "FAILED: $description"
+    failures=$((failures + 1))
+  fi
+}
+run_provider() {  # keeps |code| and |output|
+  set +e
+  output=$(timeout 120 wine "$provider" "$@" 2>&1)
+  code=$?
+  set -e
+}
+# Wine hands a Windows exit code to Linux as its low byte.
+exit_code_is() { [ "$code" -eq $(($1 & 255)) ]; }
+no_output() { [ -z "$output" ]; }
+# reg.exe of the 64-bit view: "wine reg" may be the 32-bit one, which sees
+# the redirected CLSID and Interface keys.
+reg64() { timeout 60 wine reg "$@" /reg:64; }
+key_exists() { reg64 query "$1" >/dev/null 2>&1; }
+key_absent() { ! key_exists "$1"; }
+# value_is KEY NAME TYPE DATA ("" as NAME: the default value)
+value_is() {
+  local listing
+  if [ -z "$2" ]; then listing=$(reg64 query "$1" /ve 2>/dev/null) || return 1
+  else listing=$(reg64 query "$1" /v "$2" 2>/dev/null) || return 1; fi
+  grep -qF -- "$3    $4" <<<"$(tr -d '\r' <<<"$listing")"
+}
+value_absent() { ! reg64 query "$1" /v "$2" >/dev/null 2>&1; }
+# The program's log; the service's own, under LocalSystem's profile folder.
+log_file=$WINEPREFIX/drive_c/ProgramData/KovaStorage/KovaVSSHardwareProvider.log
+service_log=$WINEPREFIX/drive_c/users/Public/KovaStorage/KovaVSSHardwareProvider.log
+log_count() { cat "$log_file" "$service_log" 2>/dev/null | grep -cF -- "$1" || true; }
+log_has() { [ "$(log_count "$1")" -ge "${2:-1}" ]; }
+service_state_is() { timeout 60 wine sc query KovaProvider 2>/dev/null | tr -d '\r' | grep -q "STATE.*$1"; }
+# Wine's service manager finds a service it has just created by name again
+# only after it starts anew; ending the prefix's wineserver is the reboot
+# after an installation, and the service then starts by itself.
+reboot() {
+  timeout 30 wineserver -k 2>/dev/null || true
+  timeout 30 wineserver -w 2>/dev/null || true
+  timeout 120 wine wineboot >/dev/null 2>&1 || true
+}
+wait_for_state() {  # wait_for_state STATE: up to 30 s
+  for _ in $(seq 60); do service_state_is "$1" && return 0; sleep 0.5; done
+  return 1
+}
+
+timeout 300 wine wineboot --init >/dev/null 2>&1
+path=$(winepath -w "$provider")
+folder=${path%\\*}
+clsid='HKCR\CLSID\{484E0F8A-B54C-45C6-ACAF-BE682A421F25}'
+appid='HKCR\AppID\{63F0BFC9-5C8A-4CC1-BBD9-B51EEC70FC8F}'
+typelib='HKCR\TypeLib\{ADE4E74B-C9A2-461B-A104-42917DCD7E02}'
+service='HKLM\SYSTEM\CurrentControlSet\Services\KovaProvider'
+events='HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\KovaProvider'
+
+run_provider /Service
+check "/Service exits 0" exit_code_is 0
+check "/Service shows no message" no_output
+[ -z "$output" ] || echo "$output"
+check "the class's name" value_is "$clsid" "" REG_SZ "KovaVssProvider Class"
+check "the class's AppID" value_is "$clsid" AppID REG_SZ "{63F0BFC9-5C8A-4CC1-BBD9-B51EEC70FC8F}"
+check "Programmable" key_exists "$clsid\\Programmable"
+check "LocalServer32: the quoted path" value_is "$clsid\\LocalServer32" "" REG_SZ "\"$path\""
+check "LocalServer32: ServerExecutable" value_is "$clsid\\LocalServer32" ServerExecutable REG_SZ "$path"
+check "the class's type library" value_is "$clsid\\TypeLib" "" REG_SZ "{ADE4E74B-C9A2-461B-A104-42917DCD7E02}"
+check "the class's version" value_is "$clsid\\Version" "" REG_SZ "1.0"
+check "the AppID names the service" value_is "$appid" LocalService REG_SZ KovaProvider
+check "the type library from the program's resource" value_is "$typelib\\1.0\\0\\win64" "" REG_SZ "$path"
+check "the type library's help string" value_is "$typelib\\1.0" "" REG_SZ "KovaProvider 1.0 Type Library"
+check "IKovaVssProvider is registered" key_exists 'HKCR\Interface\{B71907E9-222C-4C9A-83E5-4FB75CC76537}'
+check "the service starts automatically" value_is "$service" Start REG_DWORD 0x2
+check "the service has its own process" value_is "$service" Type REG_DWORD 0x10
+check "the service depends on VSS only" value_is "$service" DependOnService REG_MULTI_SZ VSS
+check "the service's display name" value_is "$service" DisplayName REG_SZ "Kova Storage VSS Hardware Provider (64-bit)"
+check "the service runs the quoted path" value_is "$service" ImagePath REG_SZ "\"$path\""
+check "the service runs as LocalSystem" value_is "$service" ObjectName REG_SZ LocalSystem
+check "the service's description" value_is "$service" Description REG_SZ \
+  "Kova Storage VSS Hardware Provider (64-bit) version 1.0.3.717.2016-04-14_16-23-12 (64-bit Release)"
+check "the event message file" value_is "$events" EventMessageFile REG_EXPAND_SZ "$folder\\ProviderEvents.dll"
+check "the category message file" value_is "$events" CategoryMessageFile REG_EXPAND_SZ "$folder\\ProviderEvents.dll"
+check "the parameter message file" value_is "$events" ParameterMessageFile REG_EXPAND_SZ "$folder\\ProviderEvents.dll"
+check "the supported types" value_is "$events" TypesSupported REG_DWORD 0x7
+check "the category count" value_is "$events" CategoryCount REG_DWORD 0x2
+check "Wine has no VSS coordinator: its error is logged" \
+  log_has "KOVASTORAGE ERROR: Failed to get reference to IVssAdmin: 80040154"
+check "the run is one log session" log_has "( LOG SESSION ENDED )"
+
+reboot
+check "at boot the service starts by itself" wait_for_state RUNNING
+
+run_provider -SERVICE
+check "a second /Service stops the running service and exits 0" exit_code_is 0
+check "it shows no message" no_output
+check "and leaves the service configured" value_is "$service" Start REG_DWORD 0x2
+check "the second run logs the stop" log_has "OnStop Service : ProcessID="
+reboot
+check "the service created again starts at boot" wait_for_state RUNNING
+timeout 120 wine net stop KovaProvider >/dev/null 2>&1 || true
+check "net stop: the service stops" wait_for_state STOPPED
+
+run_provider
+check "started from a console: the dispatcher's error 1063" exit_code_is 1063
+run_provider /RegServer
+check "a COM-only switch is ignored: 1063" exit_code_is 1063
+run_provider /ServiceX
+check "/ServiceX tries to run: 1063" exit_code_is 1063
+
+stops_before=$(log_count "OnStop Service : ProcessID=")
+timeout 120 wine net start KovaProvider >/dev/null 2>&1 || true
+check "net start: the service runs" wait_for_state RUNNING
+set +e
+tool_output=$(timeout 180 wine "$config_tool" restartprovider 2>&1)
+tool_code=$?
+set -e
+check "KovaProviderConfig restartprovider exits 0" [ "$tool_code" -eq 0 ]
+check "it reports the restart" grep -qF "Successfully restarted '" <<<"$tool_output"
+check "the service was stopped once more" log_has "OnStop Service : ProcessID=" $((stops_before + 1))
+check "and runs again" wait_for_state RUNNING
+timeout 120 wine net stop KovaProvider >/dev/null 2>&1 || true
+wait_for_state STOPPED || true
+
+run_provider /UnregServer
+check "/UnregServer exits 0" exit_code_is 0
+check "the class is removed" key_absent "$clsid"
+check "the type library is removed" key_absent "$typelib\\1.0"
+check "the AppID key stays" key_exists "$appid"
+check "without its LocalService" value_absent "$appid" LocalService
+check "the service is removed" key_absent "$service"
+check "the event source stays" value_is "$events" CategoryCount REG_DWORD 0x2
+
+if [ "$failures" -ne 0 ]; then
+  echo "provider wine checks: $failures failed"
+  exit 1
+fi
+echo "provider wine checks: all passed"
