@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -36,6 +37,28 @@ class ProviderConcurrencyTest : public ProviderTest {
  protected:
   ProviderConcurrencyTest() : ProviderTest(EightVolumes()) {}
 
+  std::vector<std::string> VolumeSerials() const {
+    std::vector<std::string> serials;
+    for (int i = 0; i < kThreads; ++i) serials.push_back(SerialOf("vol" + std::to_string(i)));
+    return serials;
+  }
+  // Runs |work| (thread index) on kThreads threads, each an administrator
+  // with a provider object and the LUN of its own volume, and joins them.
+  void OnEightThreads(const std::function<void(int, CKovaVssProvider*, LunRecordArray&)>& work) {
+    const std::vector<std::string> serials = VolumeSerials();
+    std::vector<std::thread> threads;
+    for (int i = 0; i < kThreads; ++i) {
+      threads.emplace_back([&, i] {
+        platform::ScopedCallerIdentity administrator(0);
+        ProviderRef provider;
+        LunRecordArray luns;
+        AddLun(luns, serials[i], "vol" + std::to_string(i));
+        work(i, provider.get(), luns);
+      });
+    }
+    for (std::thread& thread : threads) thread.join();
+  }
+
   // One set's whole life on |provider| for the volume |name|: prepare,
   // commit, the late calls, and an abort that is ignored for a created set.
   static std::vector<HRESULT> CreateSet(CKovaVssProvider* provider, const GUID& set_id,
@@ -55,22 +78,12 @@ class ProviderConcurrencyTest : public ProviderTest {
 };
 
 TEST_F(ProviderConcurrencyTest, EightThreadsWithAnObjectEachCreateTheirSetsSideBySide) {
-  std::vector<std::string> serials;
-  for (int i = 0; i < kThreads; ++i) serials.push_back(SerialOf("vol" + std::to_string(i)));
   std::vector<std::vector<HRESULT>> results(kThreads);
   std::vector<VSS_SNAPSHOT_STATE> states(kThreads);
-  std::vector<std::thread> threads;
-  for (int i = 0; i < kThreads; ++i) {
-    threads.emplace_back([&, i] {
-      platform::ScopedCallerIdentity administrator(0);
-      ProviderRef provider;
-      LunRecordArray luns;
-      AddLun(luns, serials[i], "vol" + std::to_string(i));
-      results[i] = CreateSet(provider.get(), TestGuid(static_cast<uint8_t>(10 + i)), luns);
-      states[i] = provider->CurrentState();
-    });
-  }
-  for (std::thread& thread : threads) thread.join();
+  OnEightThreads([&](int i, CKovaVssProvider* provider, LunRecordArray& luns) {
+    results[i] = CreateSet(provider, TestGuid(static_cast<uint8_t>(10 + i)), luns);
+    states[i] = provider->CurrentState();
+  });
 
   std::vector<std::string> expected;
   for (int i = 0; i < kThreads; ++i) {
@@ -91,26 +104,16 @@ TEST_F(ProviderConcurrencyTest, EightThreadsWhoseCommitsFailLeaveNoSnapshotBehin
   refused.skip = kThreads / 2;  // half the commits succeed and are then aborted
   refused.times = -1;
   std::vector<HRESULT> commits(kThreads);
-  std::vector<std::string> serials;
-  for (int i = 0; i < kThreads; ++i) serials.push_back(SerialOf("vol" + std::to_string(i)));
   sim_.InjectFault(refused);
-  std::vector<std::thread> threads;
-  for (int i = 0; i < kThreads; ++i) {
-    threads.emplace_back([&, i] {
-      platform::ScopedCallerIdentity administrator(0);
-      ProviderRef provider;
-      LunRecordArray luns;
-      AddLun(luns, serials[i], "vol" + std::to_string(i));
-      const GUID set_id = TestGuid(static_cast<uint8_t>(30 + i));
-      provider->BeginPrepareSnapshot(set_id, TestGuid(201), 0, luns.count(), luns.devices(),
-                                     luns.data());
-      provider->EndPrepareSnapshots(set_id);
-      provider->PreCommitSnapshots(set_id);
-      commits[i] = provider->CommitSnapshots(set_id);
-      if (commits[i] == S_OK) provider->AbortSnapshots(set_id);
-    });
-  }
-  for (std::thread& thread : threads) thread.join();
+  OnEightThreads([&](int i, CKovaVssProvider* provider, LunRecordArray& luns) {
+    const GUID set_id = TestGuid(static_cast<uint8_t>(30 + i));
+    provider->BeginPrepareSnapshot(set_id, TestGuid(201), 0, luns.count(), luns.devices(),
+                                   luns.data());
+    provider->EndPrepareSnapshots(set_id);
+    provider->PreCommitSnapshots(set_id);
+    commits[i] = provider->CommitSnapshots(set_id);
+    if (commits[i] == S_OK) provider->AbortSnapshots(set_id);
+  });
   EXPECT_EQ(kThreads / 2, std::count(commits.begin(), commits.end(), S_OK));
   EXPECT_EQ(kThreads / 2, std::count(commits.begin(), commits.end(), VSS_E_PROVIDER_VETO));
   EXPECT_THAT(SnapshotNames(), IsEmpty());

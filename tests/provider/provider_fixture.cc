@@ -30,36 +30,6 @@ std::vector<std::string> NamesIn(const web::json::value& list) {
 
 }  // namespace
 
-platform::EventLog::Source RecordingEventLog::Register(const std::string& /*name*/) {
-  return &registration_;
-}
-
-bool RecordingEventLog::Report(Source /*source*/, const platform::EventReport& report) {
-  std::lock_guard<std::mutex> hold(mutex_);
-  reports_.push_back(report);
-  return true;
-}
-
-void RecordingEventLog::Deregister(Source /*source*/) {}
-
-std::vector<platform::EventReport> RecordingEventLog::Reports() const {
-  std::lock_guard<std::mutex> hold(mutex_);
-  return reports_;
-}
-
-std::vector<std::string> RecordingEventLog::Insertions(uint32_t event_id) const {
-  std::vector<std::string> texts;
-  for (const auto& report : Reports()) {
-    if (report.event_id == event_id) texts.push_back(report.insertion);
-  }
-  return texts;
-}
-
-void RecordingEventLog::Clear() {
-  std::lock_guard<std::mutex> hold(mutex_);
-  reports_.clear();
-}
-
 ProviderRef::ProviderRef() {
   void* object = nullptr;
   EXPECT_EQ(S_OK, CreateKovaVssProviderInstance(IID_IKovaVssProvider, &object));

@@ -17,26 +17,9 @@
 #include "platform/registry.h"
 #include "provider/vss/kova_vss_provider.h"
 #include "tests/provider/lun_records.h"
+#include "tests/support/recording_event_log.h"
 #include "tests/support/scoped_test_log.h"
 #include "tools/KovaArraySim/array_sim.h"
-
-// Records every event reported.
-class RecordingEventLog : public platform::EventLog {
- public:
-  Source Register(const std::string& name) override;
-  bool Report(Source source, const platform::EventReport& report) override;
-  void Deregister(Source source) override;
-
-  std::vector<platform::EventReport> Reports() const;
-  // The insertion strings of the events with |event_id|.
-  std::vector<std::string> Insertions(uint32_t event_id) const;
-  void Clear();
-
- private:
-  mutable std::mutex mutex_;
-  int registration_ = 0;
-  std::vector<platform::EventReport> reports_;
-};
 
 // Holds one reference to a provider object made by the class factory.
 class ProviderRef {

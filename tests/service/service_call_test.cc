@@ -10,11 +10,11 @@
 
 #include "library/rest/kova_array.h"
 #include "platform/caller_identity.h"
-#include "platform/type_library_registry.h"
 #include "platform/vss_provider_store.h"
 #include "provider/service/kova_provider_module.h"
 #include "tests/provider/provider_fixture.h"
 #include "tests/service/service_host_fakes.h"
+#include "tests/support/recording_event_log.h"
 
 using testing::Contains;
 using testing::Not;
@@ -44,18 +44,9 @@ class ServiceCallTest : public ProviderTest {
     ProviderTest::TearDown();
   }
   kova_service::ServiceHostFacilities Facilities() {
-    kova_service::ServiceHostFacilities facilities;
-    facilities.services = &services_;
-    facilities.dispatcher = &dispatcher_;
-    facilities.com = &com_;
-    facilities.loop = &platform::SystemMessageLoop();
-    facilities.boxes = &boxes_;
-    facilities.type_libraries = &platform::RegistryTypeLibraries();
-    facilities.vss = &platform::RegistryVssCoordinator();
-    facilities.events = &service_events_;
-    facilities.console = &console_;
-    facilities.program_path = "/opt/kova/bin/KovaProvider";
-    return facilities;
+    return FakeFacilities({&services_, &dispatcher_, &com_, &boxes_, &service_events_, &console_,
+                           &platform::RegistryVssCoordinator()},
+                          "/opt/kova/bin/KovaProvider");
   }
   bool WaitForRequest(const std::string& line) {
     for (int i = 0; i < 1000; ++i) {
@@ -71,7 +62,7 @@ class ServiceCallTest : public ProviderTest {
   FakeServiceDispatcher dispatcher_;
   FakeComRuntime com_;
   RecordingMessageBoxes boxes_;
-  RecordingServiceEvents service_events_;
+  RecordingEventLog service_events_;
   std::ostringstream console_;
   std::unique_ptr<kova_service::CKovaProviderModule> module_;
   std::future<HRESULT> run_;

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <chrono>
 
+#include "platform/message_loop.h"
+#include "platform/type_library_registry.h"
+
 namespace {
 
 class FakeInstalledService : public platform::InstalledService {
@@ -247,29 +250,20 @@ platform::MessageAnswer RecordingMessageBoxes::Show(platform::MessageKind kind,
   return platform::MessageAnswer::kOk;
 }
 
-platform::EventLog::Source RecordingServiceEvents::Register(const std::string& name) {
-  std::lock_guard<std::mutex> hold(mutex_);
-  sources.push_back(name);
-  return &handle_;
-}
-
-bool RecordingServiceEvents::Report(Source /*source*/, const platform::EventReport& report) {
-  std::lock_guard<std::mutex> hold(mutex_);
-  reports_.push_back(report);
-  return true;
-}
-
-void RecordingServiceEvents::Deregister(Source /*source*/) {}
-
-std::vector<platform::EventReport> RecordingServiceEvents::Reports() const {
-  std::lock_guard<std::mutex> hold(mutex_);
-  return reports_;
-}
-
-std::vector<std::string> RecordingServiceEvents::Insertions() const {
-  std::vector<std::string> texts;
-  for (const platform::EventReport& report : Reports()) texts.push_back(report.insertion);
-  return texts;
+kova_service::ServiceHostFacilities FakeFacilities(const FakeMachine& machine,
+                                                   const std::string& program_path) {
+  kova_service::ServiceHostFacilities facilities;
+  facilities.services = machine.services;
+  facilities.dispatcher = machine.dispatcher;
+  facilities.com = machine.com;
+  facilities.loop = &platform::SystemMessageLoop();
+  facilities.boxes = machine.boxes;
+  facilities.type_libraries = &platform::RegistryTypeLibraries();
+  facilities.vss = machine.vss;
+  facilities.events = machine.events;
+  facilities.console = machine.console;
+  facilities.program_path = program_path;
+  return facilities;
 }
 
 std::unique_ptr<platform::VssAdministration> UnreachableVssCoordinator::Connect(HRESULT* result) {

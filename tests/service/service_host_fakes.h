@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -19,6 +20,7 @@
 #include "platform/service_dispatcher.h"
 #include "platform/service_installation.h"
 #include "platform/vss_coordinator.h"
+#include "provider/service/service_host_facilities.h"
 
 // One service as the manager keeps it.
 struct FakeServiceRecord {
@@ -132,21 +134,19 @@ class RecordingMessageBoxes : public platform::MessageBoxes {
   std::vector<ShownMessage> shown;
 };
 
-class RecordingServiceEvents : public platform::EventLog {
- public:
-  Source Register(const std::string& name) override;
-  bool Report(Source source, const platform::EventReport& report) override;
-  void Deregister(Source source) override;
-
-  std::vector<platform::EventReport> Reports() const;
-  std::vector<std::string> Insertions() const;
-  std::vector<std::string> sources;  // every name registered
-
- private:
-  mutable std::mutex mutex_;
-  int handle_ = 0;
-  std::vector<platform::EventReport> reports_;
+// The service host's facilities made of these fakes, with the message loop,
+// registry-written type libraries and |vss|.
+struct FakeMachine {
+  FakeServiceInstaller* services;
+  FakeServiceDispatcher* dispatcher;
+  FakeComRuntime* com;
+  RecordingMessageBoxes* boxes;
+  platform::EventLog* events;
+  std::ostream* console;
+  platform::VssCoordinator* vss;
 };
+kova_service::ServiceHostFacilities FakeFacilities(const FakeMachine& machine,
+                                                   const std::string& program_path);
 
 // A coordinator that cannot be created, with the given failure.
 class UnreachableVssCoordinator : public platform::VssCoordinator {

@@ -5,7 +5,6 @@
 
 #include "library/log/logger.h"
 #include "library/registry_layout.h"
-#include "platform/type_library_registry.h"
 #include "platform/vss_provider_store.h"
 #include "provider/service/provider_entry.h"
 
@@ -19,18 +18,8 @@ ServiceHostTest::~ServiceHostTest() {
 }
 
 kova_service::ServiceHostFacilities ServiceHostTest::Facilities() {
-  kova_service::ServiceHostFacilities facilities;
-  facilities.services = &services_;
-  facilities.dispatcher = &dispatcher_;
-  facilities.com = &com_;
-  facilities.loop = &platform::SystemMessageLoop();
-  facilities.boxes = &boxes_;
-  facilities.type_libraries = &platform::RegistryTypeLibraries();
-  facilities.vss = vss_;
-  facilities.events = &events_;
-  facilities.console = &console_;
-  facilities.program_path = program_path_;
-  return facilities;
+  return FakeFacilities({&services_, &dispatcher_, &com_, &boxes_, &events_, &console_, vss_},
+                        program_path_);
 }
 
 std::unique_ptr<kova_service::CKovaProviderModule> ServiceHostTest::MakeModule() {

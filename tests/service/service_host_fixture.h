@@ -18,6 +18,7 @@
 #include "provider/service/service_host_facilities.h"
 #include "tests/service/registry_snapshot.h"
 #include "tests/service/service_host_fakes.h"
+#include "tests/support/recording_event_log.h"
 #include "tests/support/failing_registry.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/test_environment.h"
@@ -65,7 +66,7 @@ class ServiceHostTest : public testing::Test {
   FakeServiceDispatcher dispatcher_;
   FakeComRuntime com_;
   RecordingMessageBoxes boxes_;
-  RecordingServiceEvents events_;
+  RecordingEventLog events_;
   std::ostringstream console_;
   platform::VssCoordinator* vss_;
   std::string program_path_ = "/opt/kova/bin/KovaProvider";

@@ -83,7 +83,7 @@ TEST_F(ServiceRunTest, TheServiceRunsUntilStoppedReportingEachState) {
     EXPECT_EQ(0, report.category);
     EXPECT_EQ(0u, report.event_id);
   }
-  EXPECT_THAT(events_.sources, ElementsAre("KovaProvider", "KovaProvider"));
+  EXPECT_THAT(events_.Sources(), ElementsAre("KovaProvider", "KovaProvider"));
   EXPECT_EQ(1u, LogCount("OnStop Service : ProcessID=" + ProcessIdText()));
   EXPECT_THAT(com_.apartments, ElementsAre(true));
   EXPECT_EQ(1, com_.uninitialized);
