@@ -87,21 +87,22 @@ TEST_F(ServiceCallTest, AStopDuringACallLetsTheCallFinishBeforeTheServiceReports
   slow.kind = kova_sim::Fault::Kind::kDelay;
   slow.method = "POST";
   slow.path_contains = "/volume";
-  slow.delay_ms = 1500;
+  slow.delay_ms = 3000;
   sim_.InjectFault(slow);
-  std::vector<uint32_t> states_when_commit_returned;
   std::future<HRESULT> commit = std::async(std::launch::async, [&] {
     platform::ScopedCallerIdentity administrator(0);
-    const HRESULT result = set->CommitSnapshots(set_id);
-    states_when_commit_returned = dispatcher_.ReportedStates();
-    return result;
+    return set->CommitSnapshots(set_id);
   });
   ASSERT_TRUE(WaitForRequest("POST /api/1.1/volume"));
   ASSERT_TRUE(dispatcher_.Control(SERVICE_CONTROL_STOP));
+  ASSERT_TRUE(dispatcher_.WaitForState(SERVICE_STOP_PENDING));
 
+  // The loop has ended; the stop waits while the snapshot request is on
+  // the wire.
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  ASSERT_EQ(std::future_status::timeout, commit.wait_for(std::chrono::seconds(0)));
+  EXPECT_THAT(dispatcher_.ReportedStates(), Not(Contains(SERVICE_STOPPED)));
   EXPECT_EQ(S_OK, commit.get());
-  EXPECT_THAT(states_when_commit_returned, Contains(SERVICE_STOP_PENDING));
-  EXPECT_THAT(states_when_commit_returned, Not(Contains(SERVICE_STOPPED)));
   ASSERT_EQ(S_OK, run_.get());
   EXPECT_EQ(SERVICE_STOPPED, dispatcher_.ReportedStates().back());
   EXPECT_THAT(SnapshotNames(), Contains("db01." + KovaArray::MakeSnapshotSuffix(set_id)));
