@@ -2,7 +2,8 @@
 # Installs what is missing, builds, and runs the whole test suite three
 # times: once as built for use, once under AddressSanitizer and
 # UndefinedBehaviorSanitizer, and once built for Windows with mingw-w64 and
-# run under Wine in a prefix of its own. Then runs the guest test on the
+# run under Wine in a prefix of its own; the concurrency suites once more
+# under ThreadSanitizer, and the provider program's Wine checks. Then runs the guest test on the
 # release build (the programs on real SCSI disks in a QEMU guest) and gives
 # each fuzz target a short run.
 set -euo pipefail
@@ -51,12 +52,34 @@ run_windows_suite() {
   echo "build-win: the Windows pass took $((SECONDS - started)) s"
 }
 
+# The suites whose cases run threads against one another, built with
+# ThreadSanitizer; any report ends the run.
+run_tsan_suites() {
+  local targets=(kova_provider_concurrency_tests kova_service_tests kova_provider_tests kova_log_tests)
+  cmake -S . -B build-tsan "${launcher[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKOVA_TSAN=ON \
+    -DKOVA_BENCH=OFF >/dev/null
+  cmake --build build-tsan -j"$jobs" --target "${targets[@]}"
+  local name binary count
+  for name in "${targets[@]}"; do
+    binary=$(find build-tsan/tests -type f -name "$name" | head -n 1)
+    TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$PWD/tests/tsan.supp" \
+      "$binary" --gtest_brief=1 | tee build-tsan/"$name".out
+    count=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\?\.$/\1/p' build-tsan/"$name".out)
+    echo "build-tsan: $name: ${count:-0} passed"
+    passed=$((passed + ${count:-0}))
+  done
+}
+
 echo "== Release build and tests"
 run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer build and tests"
 run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DKOVA_SANITIZE=ON -DKOVA_BENCH=OFF
 echo "== Windows build (mingw-w64) and tests under Wine"
 run_windows_suite
+echo "== ThreadSanitizer build of the concurrency suites"
+run_tsan_suites
+echo "== KovaProvider.exe under Wine: registration, the service, removal"
+tests/service/wine_checks.sh build-win
 echo "== The installer bootstrapper (32-bit) and ProviderEvents.dll under Wine"
 cmake -S installer -B build-win32 -DCMAKE_BUILD_TYPE=Release "${launcher[@]}" \
   -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/toolchains/i686-w64-mingw32.cmake" >/dev/null
