@@ -1,7 +1,8 @@
 // Runs one of the system's programs as a user would: a separate process with
 // its own state and log folders, typed input on its standard input, and its
 // standard output and error captured; or on a terminal of its own, for what
-// only a terminal shows. POSIX implementation in program_run_posix.cc.
+// only a terminal shows. RunProgram is implemented in program_run_posix.cc
+// and program_run_win.cc, TerminalRun on POSIX only.
 #pragma once
 
 #include <string>
