@@ -80,11 +80,14 @@ echo "== ThreadSanitizer build of the concurrency suites"
 run_tsan_suites
 echo "== KovaProvider.exe under Wine: registration, the service, removal"
 tests/service/wine_checks.sh build-win
-echo "== The installer bootstrapper (32-bit) and ProviderEvents.dll under Wine"
+echo "== The installer bootstrapper (32-bit) with the package KOVA64.MSI under Wine"
+# The package comes from the Windows build above; the emulator that the
+# installed configuration tool talks to from the release build.
 cmake -S installer -B build-win32 -DCMAKE_BUILD_TYPE=Release "${launcher[@]}" \
-  -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/toolchains/i686-w64-mingw32.cmake" >/dev/null
+  -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/toolchains/i686-w64-mingw32.cmake" \
+  -DKOVA_PACKAGE_MSI="$PWD/build-win/installer/package/KOVA64.MSI" >/dev/null
 cmake --build build-win32 -j"$jobs"
-tests/installer/wine_checks.sh build-win32
+tests/installer/wine_checks.sh build-win32 build-win build
 
 echo "== Guest test: KovaArraySim, KovaProviderConfig and KovaVssShadow on SCSI disks in a QEMU guest"
 scripts/guest-test.sh build | tee build/guest.out
