@@ -1,8 +1,9 @@
 # Completes the package that wixl built (cmake -P, with MSIBUILD, MSIINFO
-# and PACKAGE set): adds the Registry rows that delete whole keys on
-# removal (name "-", no value), which wixl cannot write, and fails the build
-# unless the provider's registration run is the step right before
-# InstallFinalize and its removal run the step right after
+# and PACKAGE set) with what wixl cannot write: the Registry rows that
+# delete whole keys on removal (name "-", no value) and the rollback action
+# that takes back a failed registration. Fails the build unless the
+# provider's registration run is the step right before InstallFinalize, its
+# rollback the step before that, and its removal run the step right after
 # InstallInitialize.
 foreach(variable MSIBUILD MSIINFO PACKAGE)
   if(NOT ${variable})
@@ -10,14 +11,15 @@ foreach(variable MSIBUILD MSIINFO PACKAGE)
   endif()
 endforeach()
 
-function(add_removed_key row key component)
-  execute_process(
-    COMMAND ${MSIBUILD} ${PACKAGE} -q
-      "INSERT INTO `Registry` (`Registry`, `Root`, `Key`, `Name`, `Component_`) VALUES ('${row}', 2, '${key}', '-', '${component}')"
-    RESULT_VARIABLE status)
+function(run_query what query)
+  execute_process(COMMAND ${MSIBUILD} ${PACKAGE} -q "${query}" RESULT_VARIABLE status)
   if(NOT status EQUAL 0)
-    message(FATAL_ERROR "msibuild could not add the Registry row ${row}: ${status}")
+    message(FATAL_ERROR "msibuild could not ${what}: ${status}")
   endif()
+endfunction()
+function(add_removed_key row key component)
+  run_query("add the Registry row ${row}"
+    "INSERT INTO `Registry` (`Registry`, `Root`, `Key`, `Name`, `Component_`) VALUES ('${row}', 2, '${key}', '-', '${component}')")
 endfunction()
 
 # The configuration store with every array key and protected token, and the
@@ -25,6 +27,15 @@ endfunction()
 add_removed_key(RemoveConfiguration "SOFTWARE\\KovaStorage\\VSS" InitialSettings)
 add_removed_key(RemoveEventSource
   "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\KovaProvider" ProviderProgram)
+
+# The rollback of a failed registration: the program kept as the binary
+# ProviderForRollback (2), its exit code ignored (64), in the rollback script
+# (1024 + 256), not impersonated (2048); on first installation, right before
+# the registration run (6599).
+run_query("add the action RollBackProviderRegistration"
+  "INSERT INTO `CustomAction` (`Action`, `Type`, `Source`, `Target`) VALUES ('RollBackProviderRegistration', 3394, 'ProviderForRollback', ' /UnregServer')")
+run_query("schedule RollBackProviderRegistration"
+  "INSERT INTO `InstallExecuteSequence` (`Action`, `Condition`, `Sequence`) VALUES ('RollBackProviderRegistration', 'NOT Installed', 6598)")
 
 # The execute sequence as a list of "NNNNN Action" sorted by number.
 execute_process(COMMAND ${MSIINFO} export ${PACKAGE} InstallExecuteSequence
@@ -59,5 +70,6 @@ function(expect_next first second)
     message(FATAL_ERROR "InstallExecuteSequence: ${found} follows ${first}, not ${second}")
   endif()
 endfunction()
+expect_next(RollBackProviderRegistration RegisterProvider)
 expect_next(RegisterProvider InstallFinalize)
 expect_next(InstallInitialize UnregisterProvider)

@@ -61,6 +61,7 @@ product_key='HKLM\Software\Classes\Installer\Products\1EFF3F8CE85E74C439A7FDC8AE
 configuration='HKLM\SOFTWARE\KovaStorage\VSS'
 settings="$configuration\\Provider"
 clsid='HKCR\CLSID\{484E0F8A-B54C-45C6-ACAF-BE682A421F25}'
+appid='HKCR\AppID\{63F0BFC9-5C8A-4CC1-BBD9-B51EEC70FC8F}'
 service='HKLM\SYSTEM\CurrentControlSet\Services\KovaProvider'
 events='HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\KovaProvider'
 
@@ -68,13 +69,15 @@ files_in_place() {
   local name
   for name in "${program_files[@]}"; do [ -f "$unix_folder/$name" ] || return 1; done
 }
-no_file_left() { [ ! -e "$unix_folder" ]; }
+# Not even the maker's folder above the program folder.
+no_file_left() { [ ! -e "${unix_folder%/*}" ]; }
 is_installed() { files_in_place && key_exists "$product_key"; }
 # Nothing of the product: no files, no product registration, no settings,
-# no service, no class, no event source.
+# no service, no class, no AppID naming the service, no event source.
 nothing_installed() {
   no_file_left && key_absent "$product_key" && key_absent "$configuration" &&
-    key_absent "$service" && key_absent "$clsid" && key_absent "$events"
+    key_absent "$service" && key_absent "$clsid" && value_absent "$appid" LocalService &&
+    key_absent "$events"
 }
 settings_are_initial() {
   value_is "$settings" Version REG_SZ 1.0.3 && value_is "$settings" Build REG_SZ N/A &&
@@ -107,6 +110,12 @@ check "the package is for x64" grep -qF "Template: x64;1033" <<<"$(msiinfo sumin
 check "the package carries the four files" table_has File "License.txt"
 check "a deferred, not impersonated, checked run of the provider with \" /Service\"" \
   table_has CustomAction "RegisterProvider${tab}3090${tab}ProviderExe$tab /Service"
+check "its rollback: the program kept in the package, not impersonated, with \" /UnregServer\"" \
+  table_has CustomAction "RollBackProviderRegistration${tab}3394${tab}ProviderForRollback$tab /UnregServer"
+check "scheduled right before \" /Service\" on first installation" \
+  next_action_is RollBackProviderRegistration RegisterProvider
+check "and also on first installation only" \
+  table_has InstallExecuteSequence "RollBackProviderRegistration${tab}NOT Installed$tab"
 check "and with \" /UnregServer\"" \
   table_has CustomAction "UnregisterProvider${tab}3090${tab}ProviderExe$tab /UnregServer"
 check "\" /Service\" on first installation only" table_has InstallExecuteSequence "RegisterProvider${tab}NOT Installed$tab"
@@ -211,8 +220,9 @@ run_installer "" /x /s
 check "/x /s when not installed: exit code 0" exit_code_is 0
 check "/x /s when not installed: nothing runs" not_in_work KovaVssProviderUninstaller.log
 
-# A provider whose "/Service" run fails (exit code E_FAIL) fails the
-# installation, and the Windows Installer takes back what it had done.
+# A provider whose "/Service" run fails half-way (the AppID's LocalService
+# set, then exit code E_FAIL) fails the installation; the Windows Installer
+# takes back what it had done and runs "/UnregServer" to take back the rest.
 cp "$failing_package" "$work/failing.msi"
 set +e
 (cd "$work" && timeout 120 wine msiexec /l*v failing.log /quiet /i failing.msi)
