@@ -107,21 +107,25 @@ run_installer "" /e /x
 check "/e /x extracts KovaVSS.msi and exits 0" exit_code_is 0
 check "msiinfo reads the product code" table_has Property "ProductCode$tab$product_code"
 check "the package is for x64" grep -qF "Template: x64;1033" <<<"$(msiinfo suminfo "$work/KovaVSS.msi")"
-check "the package carries the four files" table_has File "License.txt"
+package_has_files() {
+  local name
+  for name in "${program_files[@]}"; do table_has File "$tab$name$tab" || return 1; done
+}
+check "the package carries the four files" package_has_files
 check "a deferred, not impersonated, checked run of the provider with \" /Service\"" \
   table_has CustomAction "RegisterProvider${tab}3090${tab}ProviderExe$tab /Service"
-check "its rollback: the program kept in the package, not impersonated, with \" /UnregServer\"" \
-  table_has CustomAction "RollBackProviderRegistration${tab}3394${tab}ProviderForRollback$tab /UnregServer"
-check "scheduled right before \" /Service\" on first installation" \
-  next_action_is RollBackProviderRegistration RegisterProvider
-check "and also on first installation only" \
-  table_has InstallExecuteSequence "RollBackProviderRegistration${tab}NOT Installed$tab"
 check "and with \" /UnregServer\"" \
   table_has CustomAction "UnregisterProvider${tab}3090${tab}ProviderExe$tab /UnregServer"
 check "\" /Service\" on first installation only" table_has InstallExecuteSequence "RegisterProvider${tab}NOT Installed$tab"
 check "\" /Service\" is the last step before InstallFinalize" next_action_is RegisterProvider InstallFinalize
 check "\" /UnregServer\" on removal" table_has InstallExecuteSequence "UnregisterProvider${tab}REMOVE~=\"ALL\"$tab"
 check "\" /UnregServer\" is the first step after InstallInitialize" next_action_is InstallInitialize UnregisterProvider
+check "a rollback run of the package's own copy of the provider with \" /UnregServer\"" \
+  table_has CustomAction "RollBackProviderRegistration${tab}3394${tab}ProviderForRollback$tab /UnregServer"
+check "the rollback is scheduled right before \" /Service\"" \
+  next_action_is RollBackProviderRegistration RegisterProvider
+check "the rollback on first installation only" \
+  table_has InstallExecuteSequence "RollBackProviderRegistration${tab}NOT Installed$tab"
 check "removal deletes the configuration key" table_has Registry "${tab}2${tab}SOFTWARE\\KovaStorage\\VSS$tab-$tab"
 check "removal deletes the event-source key" table_has Registry \
   "${tab}2${tab}SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\KovaProvider$tab-$tab"
@@ -202,6 +206,7 @@ check "/r /s: exit code 0" exit_code_is 0
 check "/r /s: the installed copy was removed first" in_work KovaVssProviderUninstaller.log
 check "/r /s: the removal took the configured array" key_absent "$settings\\array1"
 check "/r /s: installed again" is_installed
+check "/r /s: and registered again" value_is "$service" ImagePath REG_SZ "\"$folder\\KovaProvider.exe\""
 
 rm -f "$work/KovaVssProviderUninstaller.log"
 reboot
