@@ -9,7 +9,9 @@
 //
 // POSIX: an administrator is a caller whose (effective) user id is 0.
 // Windows: the client is impersonated (CoImpersonateClient) and its thread
-// token must hold the built-in Administrators group (S-1-5-32-544). A
+// token must hold the built-in Administrators group (S-1-5-32-544). Wine's
+// COM gives servers no call context to impersonate; there the process's
+// own token, which every process shares, is checked instead. A
 // scoped identity, which only tests set there, stands for the client
 // instead: user id 0 is an administrator, any other id is not.
 #pragma once

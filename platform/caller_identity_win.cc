@@ -22,13 +22,24 @@ HRESULT CheckTokenIsAdministrator(HANDLE token) {
   return result;
 }
 
+// Wine's COM hands a server no call context, so CoImpersonateClient
+// answers RPC_E_CALL_COMPLETE even inside a call from another process.
+// Every process there runs with the one user's token, the client's too.
+bool ComHasNoCallContexts() {
+  const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
 }  // namespace
 
 HRESULT CheckCallerIsAdministrator() {
   uint32_t user_id = 0;
   if (ScopedCallerUserId(&user_id)) return user_id == 0 ? S_OK : E_ACCESSDENIED;
 
-  if (CoImpersonateClient() != S_OK) return E_ACCESSDENIED;
+  const HRESULT impersonated = CoImpersonateClient();
+  // A null token: the process's own, which under Wine is the client's.
+  if (impersonated == RPC_E_CALL_COMPLETE && ComHasNoCallContexts()) return CheckTokenIsAdministrator(nullptr);
+  if (impersonated != S_OK) return E_ACCESSDENIED;
   HANDLE token = nullptr;
   if (!OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, TRUE, &token)) {
     CoRevertToSelf();

@@ -22,6 +22,13 @@ constexpr HRESULT VSS_E_PROVIDER_NOT_REGISTERED = static_cast<HRESULT>(0x8004230
 
 namespace platform {
 
+// {E579AB5F-1CC4-44B4-BED9-DE0991FF0623}: CLSID_VSSCoordinator.
+inline constexpr GUID kVssCoordinatorClassId = {
+    0xE579AB5F, 0x1CC4, 0x44B4, {0xBE, 0xD9, 0xDE, 0x09, 0x91, 0xFF, 0x06, 0x23}};
+// {77ED5996-2F63-11D3-8A39-00C04F72D8E3}: IID_IVssAdmin.
+inline constexpr GUID kIVssAdmin = {
+    0x77ED5996, 0x2F63, 0x11D3, {0x8A, 0x39, 0x00, 0xC0, 0x4F, 0x72, 0xD8, 0xE3}};
+
 struct VssProviderRegistration {
   GUID provider_id;
   GUID class_id;

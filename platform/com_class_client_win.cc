@@ -1,0 +1,15 @@
+#include <windows.h>
+
+#include <objbase.h>
+
+#include "platform/com_class_client.h"
+
+namespace platform {
+
+HRESULT CreateLocalServerObject(const GUID& clsid, const GUID& iid, void** object) {
+  if (object == nullptr) return E_POINTER;
+  *object = nullptr;
+  return CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, iid, object);
+}
+
+}  // namespace platform
