@@ -1,6 +1,7 @@
 // Provider calls through the service's class object against the array
-// emulator: a stop that arrives while a call is on the wire waits for it,
-// and later calls are refused.
+// emulator: a caller who is no administrator is refused, a stop that
+// arrives while a call is on the wire waits for it, and later calls are
+// refused.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -8,6 +9,7 @@
 #include <future>
 #include <thread>
 
+#include "library/log/event_catalogue.h"
 #include "library/rest/kova_array.h"
 #include "platform/caller_identity.h"
 #include "platform/vss_provider_store.h"
@@ -17,6 +19,7 @@
 #include "tests/support/recording_event_log.h"
 
 using testing::Contains;
+using testing::ElementsAre;
 using testing::Not;
 
 namespace {
@@ -67,6 +70,45 @@ class ServiceCallTest : public ProviderTest {
   std::unique_ptr<kova_service::CKovaProviderModule> module_;
   std::future<HRESULT> run_;
 };
+
+TEST_F(ServiceCallTest, AClientWhoIsNoAdministratorIsRefusedWithTheAuthorizationEvent) {
+  void* object = nullptr;
+  ASSERT_EQ(S_OK, com_.CreateInstance(IID_IVssHardwareSnapshotProviderEx, &object));
+  auto* hardware = static_cast<IVssHardwareSnapshotProviderEx*>(object);
+  IVssProviderCreateSnapshotSet* set = nullptr;
+  ASSERT_EQ(S_OK, hardware->QueryInterface(IID_IVssProviderCreateSnapshotSet,
+                                           reinterpret_cast<void**>(&set)));
+  LunRecordArray luns;
+  AddLun(luns, SerialOf("db01"), "db01");
+  const GUID set_id = TestGuid(7);
+  ASSERT_EQ(S_OK, hardware->BeginPrepareSnapshot(set_id, TestGuid(8), 0, luns.count(),
+                                                 luns.devices(), luns.data()));
+  ASSERT_EQ(S_OK, set->EndPrepareSnapshots(set_id));
+  ASSERT_EQ(S_OK, set->PreCommitSnapshots(set_id));
+  const size_t requests_before = RequestLines().size();
+  {
+    platform::ScopedCallerIdentity user(1000);
+    BOOL supported = TRUE;
+    EXPECT_EQ(VSS_E_PROVIDER_VETO,
+              hardware->AreLunsSupported(luns.count(), 0, luns.devices(), luns.data(), &supported));
+    EXPECT_FALSE(supported);
+    EXPECT_EQ(VSS_E_PROVIDER_VETO, set->CommitSnapshots(set_id));
+    EXPECT_EQ(VSS_E_PROVIDER_VETO, hardware->LocateLuns(luns.count(), luns.data()));
+  }
+  EXPECT_EQ(requests_before, RequestLines().size());
+  EXPECT_THAT(events_.Insertions(kEventCallerNotAdministrator), ElementsAre("", "", ""));
+  for (const platform::EventReport& report : events_.Reports()) {
+    if (report.event_id != kEventCallerNotAdministrator) continue;
+    EXPECT_EQ(kEventTypeError, report.type);
+    EXPECT_EQ(kCategoryUserError, report.category);
+  }
+  EXPECT_EQ(1u, LogCount("EXITING : CKovaVssProvider::CommitSnapshots(80042306). Authorization failure"));
+  // The refusals left the set as it was: its administrator commits it.
+  EXPECT_EQ(S_OK, set->CommitSnapshots(set_id));
+  EXPECT_THAT(SnapshotNames(), Contains("db01." + KovaArray::MakeSnapshotSuffix(set_id)));
+  set->Release();
+  hardware->Release();
+}
 
 TEST_F(ServiceCallTest, AStopDuringACallLetsTheCallFinishBeforeTheServiceReportsStopped) {
   void* object = nullptr;
