@@ -79,7 +79,7 @@ run_windows_suite
 echo "== ThreadSanitizer build of the concurrency suites"
 run_tsan_suites
 echo "== KovaProvider.exe under Wine: registration, the service, removal"
-tests/service/wine_checks.sh build-win
+tests/service/wine_checks.sh build-win build
 echo "== The installer bootstrapper (32-bit) with the package KOVA64.MSI under Wine"
 # The package comes from the Windows build above; the emulator that the
 # installed configuration tool talks to from the release build.

@@ -1,13 +1,19 @@
 #!/usr/bin/env bash
 # Runs the Windows build of KovaProvider.exe under Wine in a fresh prefix:
 # "/Service" with every key, value and the service's configuration it must
-# leave, a second "/Service", the program started from a console, the
-# service started and stopped by the service manager, restarted by
-# KovaProviderConfig.exe, and "/UnregServer". Every Wine run is bounded;
-# the prefix's wineserver is ended and the prefix removed on exit.
-#   tests/service/wine_checks.sh BUILD_DIR   (the Windows build of the project)
+# leave, first without a VSS coordinator, then with VSS's stand-ins (the
+# proxy/stub KovaVssProxy.dll and KovaVssShadow.exe as the coordinator's
+# class) registered and once more with the provider already registered; the
+# program started from a console, the service started and stopped by the
+# service manager, restarted by KovaProviderConfig.exe, reached through COM
+# (wine_com_checks.sh), and "/UnregServer". Every Wine run is bounded; the
+# prefix's wineserver is ended and the prefix removed on exit.
+#   tests/service/wine_checks.sh BUILD_DIR [LINUX_BUILD_DIR]
+# BUILD_DIR is the Windows build of the project; LINUX_BUILD_DIR (default:
+# "build" beside it) gives KovaArraySim and the in-process coordinator.
 set -euo pipefail
-build=$(cd "${1:?usage: $0 BUILD_DIR}" && pwd)
+build=$(cd "${1:?usage: $0 BUILD_DIR [LINUX_BUILD_DIR]}" && pwd)
+linux_build=$(cd "${2:-$build/../build}" && pwd)
 provider=$build/provider/service/KovaProvider.exe
 config_tool=$build/OstaraRegTool/KovaProviderConfig.exe
 
@@ -81,6 +87,20 @@ check "Wine has no VSS coordinator: its error is logged" \
   log_has "KOVASTORAGE ERROR: Failed to get reference to IVssAdmin: 80040154"
 check "the run is one log session" log_has "( LOG SESSION ENDED )"
 
+# VSS's side, as the test machine has it from here on: the proxy/stub of
+# the provider interfaces and IVssAdmin, and the coordinator's stand-in.
+proxy=$(winepath -w "$build/tools/KovaVssProxy/KovaVssProxy.dll")
+timeout 120 wine regsvr32 /s "$proxy" >/dev/null 2>&1 || true
+reg64 add 'HKCR\CLSID\{E579AB5F-1CC4-44B4-BED9-DE0991FF0623}\LocalServer32' /ve /f \
+  /d "\"$(winepath -w "$build/tools/KovaVssShadow/KovaVssShadow.exe")\"" >/dev/null
+for iid in 9593A157-44E9-4344-BBEB-44FBF9B06B10 7F5BA925-CDB1-4D11-A71F-339EB7E709FD \
+  5F894E5B-1E39-4778-8E23-9ABAD9F0E08C E561901F-03A5-4AFE-86D0-72BAEECE7004 \
+  77ED5996-2F63-11D3-8A39-00C04F72D8E3; do
+  check "regsvr32 KovaVssProxy.dll: a proxy/stub for {$iid}" \
+    key_exists "HKCR\\Interface\\{$iid}\\ProxyStubClsid32"
+done
+vss_provider='HKLM\SYSTEM\CurrentControlSet\Services\VSS\Providers\{781C006A-5829-4A25-81E3-D5E43BD005AB}'
+
 reboot
 check "at boot the service starts by itself" wait_for_state RUNNING
 
@@ -89,10 +109,23 @@ check "a second /Service stops the running service and exits 0" exit_code_is 0
 check "it shows no message" no_output
 check "and leaves the service configured" value_is "$service" Start REG_DWORD 0x2
 check "the second run logs the stop" log_has "OnStop Service : ProcessID="
+check "with VSS's stand-in the provider is registered" log_has "KOVASTORAGE INFORM: Registration return code: 0"
+check "VSS records its name" value_is "$vss_provider" "" REG_SZ "Kova Storage VSS Hardware Provider (64-bit)"
+check "its type" value_is "$vss_provider" Type REG_DWORD 0x3
+check "its version" value_is "$vss_provider" Version REG_SZ 1.0.3
+check "its version identifier" value_is "$vss_provider" VersionId REG_SZ "{174057F8-922A-456B-A42F-43C6F4E9C4DA}"
+check "its class" value_is "$vss_provider\\CLSID" "" REG_SZ "{484E0F8A-B54C-45C6-ACAF-BE682A421F25}"
 reboot
 check "the service created again starts at boot" wait_for_state RUNNING
 timeout 120 wine net stop KovaProvider >/dev/null 2>&1 || true
 check "net stop: the service stops" wait_for_state STOPPED
+run_provider /Service
+check "/Service with the provider registered already exits 0" exit_code_is 0
+check "and logs VSS's code for it" log_has "KOVASTORAGE INFORM: Registration return code: 80042303"
+reboot
+wait_for_state RUNNING || true
+timeout 120 wine net stop KovaProvider >/dev/null 2>&1 || true
+wait_for_state STOPPED || true
 
 run_provider
 check "started from a console: the dispatcher's error 1063" exit_code_is 1063
@@ -115,8 +148,12 @@ check "and runs again" wait_for_state RUNNING
 timeout 120 wine net stop KovaProvider >/dev/null 2>&1 || true
 wait_for_state STOPPED || true
 
+# shellcheck source=tests/service/wine_com_checks.sh
+. "$(dirname "$0")/wine_com_checks.sh"
+
 run_provider /UnregServer
 check "/UnregServer exits 0" exit_code_is 0
+check "VSS's record of the provider is gone" key_absent "$vss_provider"
 check "the class is removed" key_absent "$clsid"
 check "the type library is removed" key_absent "$typelib\\1.0"
 check "the AppID key stays" key_exists "$appid"
