@@ -4,15 +4,18 @@
 // Two calls: GetProviderCapabilities (no argument, one log line) and
 // OnLunEmpty with one LUN record of another vendor (the lock, two log
 // lines, no array). Both sides keep the provider's log at the configured
-// level. Windows only; bench/com_call_bench.sh prepares a Wine prefix and
-// runs it.
+// level. The two objects take turns over kRounds rounds; each figure is
+// the median round's. Windows only; bench/com_call_bench.sh prepares a
+// Wine prefix and runs it.
 //
-// Usage: com_call_bench [CALLS]   (default 2000)
+// Usage: com_call_bench [CALLS]   (calls per round, default 2000)
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "library/log/logger.h"
 #include "platform/com_runtime.h"
@@ -23,6 +26,8 @@
 #include "tools/KovaVssShadow/provider_reach.h"
 
 namespace {
+
+constexpr int kRounds = 7;
 
 // A record that no Kova array claims: OnLunEmpty answers at once.
 LunRecordArray ForeignLun() {
@@ -73,18 +78,39 @@ CallCosts Measure(IVssHardwareSnapshotProviderEx& provider, int calls) {
   return costs;
 }
 
-bool MeasureWith(const ProviderFactory& factory, int calls, CallCosts* costs) {
+IVssHardwareSnapshotProviderEx* MakeProvider(const ProviderFactory& factory) {
   void* object = nullptr;
   const HRESULT made = factory(IID_IVssHardwareSnapshotProviderEx, &object);
   if (FAILED(made) || object == nullptr) {
     std::fprintf(stderr, "com_call_bench: the provider cannot be made: 0x%08lX\n", static_cast<unsigned long>(made));
-    return false;
+    return nullptr;
   }
-  auto* provider = static_cast<IVssHardwareSnapshotProviderEx*>(object);
-  Measure(*provider, calls / 10 + 1);  // warm: the service, its log file, the proxies
-  *costs = Measure(*provider, calls);
-  provider->Release();
-  return costs->capabilities >= 0 && costs->lun_empty >= 0;
+  return static_cast<IVssHardwareSnapshotProviderEx*>(object);
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+// The median round of each call on each object; false when a call failed.
+bool MeasureRounds(IVssHardwareSnapshotProviderEx& local, IVssHardwareSnapshotProviderEx& remote, int calls,
+                   CallCosts* in_process, CallCosts* through_com) {
+  Measure(local, calls / 10 + 1);  // warm: the log file, the service, the proxies
+  Measure(remote, calls / 10 + 1);
+  std::vector<double> local_capabilities, local_lun_empty, remote_capabilities, remote_lun_empty;
+  for (int round = 0; round < kRounds; ++round) {
+    const CallCosts here = Measure(local, calls);
+    const CallCosts there = Measure(remote, calls);
+    if (here.capabilities < 0 || here.lun_empty < 0 || there.capabilities < 0 || there.lun_empty < 0) return false;
+    local_capabilities.push_back(here.capabilities);
+    local_lun_empty.push_back(here.lun_empty);
+    remote_capabilities.push_back(there.capabilities);
+    remote_lun_empty.push_back(there.lun_empty);
+  }
+  *in_process = {Median(local_capabilities), Median(local_lun_empty)};
+  *through_com = {Median(remote_capabilities), Median(remote_lun_empty)};
+  return true;
 }
 
 void PrintRow(const char* call, double in_process, double through_com) {
@@ -104,12 +130,16 @@ int main(int argc, char** argv) {
   OpenProviderLog();
   CallCosts in_process;
   CallCosts through_com;
-  const bool measured = MeasureWith(CreateKovaVssProviderInstance, calls, &in_process) &&
-                        MeasureWith(LocalServerProviderFactory(), calls, &through_com);
+  IVssHardwareSnapshotProviderEx* local = MakeProvider(CreateKovaVssProviderInstance);
+  IVssHardwareSnapshotProviderEx* remote = MakeProvider(LocalServerProviderFactory());
+  const bool measured = local != nullptr && remote != nullptr &&
+                        MeasureRounds(*local, *remote, calls, &in_process, &through_com);
+  if (remote != nullptr) remote->Release();
+  if (local != nullptr) local->Release();
   Logger::Close();
   com.UninitializeApartment();
   if (!measured) return 1;
-  std::printf("%d calls each, microseconds per call\n", calls);
+  std::printf("%d rounds of %d calls each, microseconds per call, median round\n", kRounds, calls);
   std::printf("%-26s %12s %14s %10s\n", "call", "in process", "through COM", "ratio");
   PrintRow("GetProviderCapabilities", in_process.capabilities, through_com.capabilities);
   PrintRow("OnLunEmpty (one record)", in_process.lun_empty, through_com.lun_empty);

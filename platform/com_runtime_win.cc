@@ -6,31 +6,17 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/com_object_win.h"
 #include "platform/com_runtime.h"
 
 namespace platform {
 namespace {
 
-class CallbackClassFactory : public IClassFactory {
+class CallbackClassFactory : public ComObject<IClassFactory> {
  public:
-  explicit CallbackClassFactory(ClassObjectCallbacks callbacks) : callbacks_(std::move(callbacks)) {}
+  explicit CallbackClassFactory(ClassObjectCallbacks callbacks)
+      : ComObject<IClassFactory>(IID_IClassFactory), callbacks_(std::move(callbacks)) {}
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-    if (object == nullptr) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IClassFactory) {
-      *object = static_cast<IClassFactory*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG count = --references_;
-    if (count == 0) delete this;
-    return count;
-  }
   HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** object) override {
     if (object == nullptr) return E_POINTER;
     *object = nullptr;
@@ -43,9 +29,6 @@ class CallbackClassFactory : public IClassFactory {
   }
 
  private:
-  virtual ~CallbackClassFactory() = default;
-
-  std::atomic<ULONG> references_{1};
   ClassObjectCallbacks callbacks_;
 };
 

@@ -3,10 +3,10 @@
 #include <objbase.h>
 #include <vsadmin.h>
 
-#include <atomic>
 #include <new>
 #include <utility>
 
+#include "platform/com_object_win.h"
 #include "platform/vss_admin_object.h"
 #include "platform/wide_text_win.h"
 
@@ -15,30 +15,15 @@ namespace {
 
 std::string TextOf(const wchar_t* text) { return text == nullptr ? std::string() : Narrow(std::wstring(text)); }
 
-class AdministrationObject : public IVssAdmin {
+// The server learns of the last release from the destructor.
+class AdministrationObject : public ComObject<IVssAdmin> {
  public:
   AdministrationObject(std::shared_ptr<VssAdministration> administration, std::function<void()> on_last_release)
-      : administration_(std::move(administration)), on_last_release_(std::move(on_last_release)) {}
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-    if (object == nullptr) return E_POINTER;
-    if (iid == IID_IUnknown || iid == kIVssAdmin) {
-      *object = static_cast<IVssAdmin*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG count = --references_;
-    if (count == 0) {
-      std::function<void()> last = std::move(on_last_release_);
-      delete this;
-      if (last) last();
-    }
-    return count;
+      : ComObject<IVssAdmin>(kIVssAdmin),
+        administration_(std::move(administration)),
+        on_last_release_(std::move(on_last_release)) {}
+  ~AdministrationObject() override {
+    if (on_last_release_) on_last_release_();
   }
 
   HRESULT STDMETHODCALLTYPE RegisterProvider(VSS_ID provider_id, CLSID class_id, VSS_PWSZ name,
@@ -63,9 +48,6 @@ class AdministrationObject : public IVssAdmin {
   HRESULT STDMETHODCALLTYPE AbortAllSnapshotsInProgress() override { return E_NOTIMPL; }
 
  private:
-  virtual ~AdministrationObject() = default;
-
-  std::atomic<ULONG> references_{1};
   std::shared_ptr<VssAdministration> administration_;
   std::function<void()> on_last_release_;
 };

@@ -51,6 +51,20 @@ class ServiceCallTest : public ProviderTest {
                            &platform::RegistryVssCoordinator()},
                           "/opt/kova/bin/KovaProvider");
   }
+  // A client's object of the service with a set of db01 precommitted.
+  void PrepareServedSet(const GUID& set_id, IVssHardwareSnapshotProviderEx** hardware,
+                        IVssProviderCreateSnapshotSet** set, LunRecordArray* luns) {
+    void* object = nullptr;
+    ASSERT_EQ(S_OK, com_.CreateInstance(IID_IVssHardwareSnapshotProviderEx, &object));
+    *hardware = static_cast<IVssHardwareSnapshotProviderEx*>(object);
+    ASSERT_EQ(S_OK, (*hardware)->QueryInterface(IID_IVssProviderCreateSnapshotSet,
+                                                reinterpret_cast<void**>(set)));
+    AddLun(*luns, SerialOf("db01"), "db01");
+    ASSERT_EQ(S_OK, (*hardware)->BeginPrepareSnapshot(set_id, TestGuid(99), 0, luns->count(),
+                                                      luns->devices(), luns->data()));
+    ASSERT_EQ(S_OK, (*set)->EndPrepareSnapshots(set_id));
+    ASSERT_EQ(S_OK, (*set)->PreCommitSnapshots(set_id));
+  }
   bool WaitForRequest(const std::string& line) {
     for (int i = 0; i < 1000; ++i) {
       for (const std::string& request : RequestLines()) {
@@ -72,19 +86,11 @@ class ServiceCallTest : public ProviderTest {
 };
 
 TEST_F(ServiceCallTest, AClientWhoIsNoAdministratorIsRefusedWithTheAuthorizationEvent) {
-  void* object = nullptr;
-  ASSERT_EQ(S_OK, com_.CreateInstance(IID_IVssHardwareSnapshotProviderEx, &object));
-  auto* hardware = static_cast<IVssHardwareSnapshotProviderEx*>(object);
+  IVssHardwareSnapshotProviderEx* hardware = nullptr;
   IVssProviderCreateSnapshotSet* set = nullptr;
-  ASSERT_EQ(S_OK, hardware->QueryInterface(IID_IVssProviderCreateSnapshotSet,
-                                           reinterpret_cast<void**>(&set)));
   LunRecordArray luns;
-  AddLun(luns, SerialOf("db01"), "db01");
   const GUID set_id = TestGuid(7);
-  ASSERT_EQ(S_OK, hardware->BeginPrepareSnapshot(set_id, TestGuid(8), 0, luns.count(),
-                                                 luns.devices(), luns.data()));
-  ASSERT_EQ(S_OK, set->EndPrepareSnapshots(set_id));
-  ASSERT_EQ(S_OK, set->PreCommitSnapshots(set_id));
+  ASSERT_NO_FATAL_FAILURE(PrepareServedSet(set_id, &hardware, &set, &luns));
   const size_t requests_before = RequestLines().size();
   {
     platform::ScopedCallerIdentity user(1000);
@@ -111,19 +117,11 @@ TEST_F(ServiceCallTest, AClientWhoIsNoAdministratorIsRefusedWithTheAuthorization
 }
 
 TEST_F(ServiceCallTest, AStopDuringACallLetsTheCallFinishBeforeTheServiceReportsStopped) {
-  void* object = nullptr;
-  ASSERT_EQ(S_OK, com_.CreateInstance(IID_IVssHardwareSnapshotProviderEx, &object));
-  auto* hardware = static_cast<IVssHardwareSnapshotProviderEx*>(object);
+  IVssHardwareSnapshotProviderEx* hardware = nullptr;
   IVssProviderCreateSnapshotSet* set = nullptr;
-  ASSERT_EQ(S_OK, hardware->QueryInterface(IID_IVssProviderCreateSnapshotSet,
-                                           reinterpret_cast<void**>(&set)));
   LunRecordArray luns;
-  AddLun(luns, SerialOf("db01"), "db01");
   const GUID set_id = TestGuid(5);
-  ASSERT_EQ(S_OK, hardware->BeginPrepareSnapshot(set_id, TestGuid(6), 0, luns.count(),
-                                                 luns.devices(), luns.data()));
-  ASSERT_EQ(S_OK, set->EndPrepareSnapshots(set_id));
-  ASSERT_EQ(S_OK, set->PreCommitSnapshots(set_id));
+  ASSERT_NO_FATAL_FAILURE(PrepareServedSet(set_id, &hardware, &set, &luns));
 
   kova_sim::Fault slow;
   slow.kind = kova_sim::Fault::Kind::kDelay;
