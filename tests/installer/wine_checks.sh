@@ -176,10 +176,11 @@ cat >"$work/seed.json" <<'EOF'
   "versions": ["1.0", "1.1"],
   "users": [{"username": "admin", "password": "admin-password",
              "api_token": "0b7e3f52-9d14-4c6a-8e21-5a9f3c7d1e08"}],
-  "volumes": [], "hosts": []
+  "volumes": [{"name": "db01", "size": 1099511627776, "serial": "9E258D0B7A4F1E6300000001"}],
+  "hosts": []
 }
 EOF
-"$array_sim" --seed "$work/seed.json" --port-file "$work/port" >"$work/sim.out" 2>&1 &
+timeout 600 "$array_sim" --seed "$work/seed.json" --port-file "$work/port" >"$work/sim.out" 2>&1 &
 sim_pid=$!
 for _ in $(seq 100); do [ -s "$work/port" ] && break; sleep 0.1; done
 url="https://127.0.0.1:$(cat "$work/port" 2>/dev/null || echo 0)"
@@ -188,9 +189,6 @@ tool_output=$(cd "$work" && timeout 120 wine "$folder\\KovaProviderConfig.exe" a
   --user admin --password admin-password array1 2>&1)
 tool_code=$?
 set -e
-kill "$sim_pid" 2>/dev/null || true
-wait "$sim_pid" 2>/dev/null || true
-sim_pid=""
 check "KovaProviderConfig.exe add exits 0" [ "$tool_code" -eq 0 ]
 # Its list row: compatible, online, authenticated.
 tool_lists_array() { tr -d '\r' <<<"$tool_output" | grep -qE "^$url +yes +yes +yes +array1 *$"; }
@@ -199,6 +197,33 @@ tool_lists_array || echo "$tool_output"
 check "the array's URL is stored" value_is "$settings\\array1" URL REG_SZ "$url"
 check "the array's protected token is stored" value_is "$settings\\array1" APIKey REG_BINARY ""
 check "the installed settings are kept" settings_are_initial
+
+# A shadow copy set made and deleted through the installed service, as VSS
+# would: the test machine's proxy/stub of the provider interfaces, and the
+# coordinator as a COM client. The service starts at boot.
+reboot
+timeout 120 wine regsvr32 /s "$(winepath -w "$build_win64/tools/KovaVssProxy/KovaVssProxy.dll")" \
+  >/dev/null 2>&1 || true
+printf '[{"vendor": "KOVA    ", "product": "Lumenstack", "revision": "6.1", "serial": "%s",
+  "bus_type": 9, "device_type": 0, "identifiers": [{"code_set": 2, "type": 0, "data": "db01"}]}]\n' \
+  9E258D0B7A4F1E6300000001 >"$work/luns.json"
+shadow_com() {  # shadow_com COMMAND OUTPUT INPUT: keeps |code|
+  set +e
+  (cd "$work" && timeout 180 wine "$build_win64/tools/KovaVssShadow/KovaVssShadow.exe" --com \
+    "$1" @"$(winepath -w "$work/$3")" >"$work/$2" 2>"$work/$2.err")
+  code=$?
+  set -e
+}
+shadow_com create set.json luns.json
+check "KovaVssShadow.exe --com create makes a set through the installed service" exit_code_is 0
+[ "$code" -eq 0 ] || cat "$work/set.json.err"
+set_has_target() { grep -qF '"serial"' "$work/set.json"; }
+check "and prints the set's target LUN" set_has_target
+shadow_com delete deleted.out set.json
+check "KovaVssShadow.exe --com delete deletes it again" exit_code_is 0
+kill "$sim_pid" 2>/dev/null || true
+wait "$sim_pid" 2>/dev/null || true
+sim_pid=""
 
 reboot
 run_installer "" /r /s
