@@ -99,11 +99,56 @@ TEST_F(ControlApiTest, StateShowsTheArrayContentAndSessionCount) {
   EXPECT_EQ(1, state.at("sessions").as_integer());
 }
 
+TEST_F(ControlApiTest, ASeedStartsTheArrayAgainFromIt) {
+  Login();
+  ASSERT_EQ(200, Send("DELETE", "/api/1.1/volume/db01").status);
+  ASSERT_EQ(200, Send("POST", "/_sim/faults", R"({"kind": "status", "status": 503, "times": -1})").status);
+  ASSERT_EQ(200, Send("PUT", "/_sim/latency", R"({"request_ms": 5})").status);
+  const std::string seed = R"({"array": {"id": "0a1b2c3d-4e5f-6a7b-8c9d-0e1f2a3b4c5d", "name": "again"},
+    "versions": ["1.1"], "users": [{"username": "u", "password": "p", "api_token": "t-1"}],
+    "volumes": [{"name": "fresh", "size": 1024}], "latency": {"snapshot_ms": 7}})";
+  ASSERT_EQ(200, Send("PUT", "/_sim/seed", seed).status);
+
+  EXPECT_EQ(401, Send("GET", "/api/1.1/array").status) << "sessions end, faults go";
+  EXPECT_EQ(401,
+            Send("POST", "/api/1.1/auth/session", R"({"api_token": ")" + DefaultToken() + R"("})").status);
+  ASSERT_EQ(200, client_->Login("t-1").status);
+  EXPECT_EQ(std::vector<std::string>{"fresh"}, Names(sim_.State().at("volumes")));
+  EXPECT_EQ("again", sim_.State().at("array").at("name").as_string());
+  EXPECT_EQ(450, Send("GET", "/api/1.2/array").status);
+  EXPECT_EQ(0, sim_.Latency().request_ms);
+  EXPECT_EQ(7, sim_.Latency().snapshot_ms);
+  EXPECT_EQ(4u, sim_.Requests().size()) << "the log starts again too";
+}
+
+TEST_F(ControlApiTest, AnUnusableSeedChangesNothing) {
+  for (const char* seed : {"{not json", R"({"array": {"id": "x", "name": "n"}, "versions": ["1.1"]})",
+                           R"({"versions": ["1.1"]})"}) {
+    SimResponse response = Send("PUT", "/_sim/seed", seed);
+    EXPECT_EQ(400, response.status) << seed;
+    EXPECT_FALSE(response.Msg().empty()) << seed;
+  }
+  EXPECT_EQ(3u, sim_.State().at("volumes").size());
+  Login();
+}
+
+TEST_F(ControlApiTest, VersionsAreSetAsAListAndBadListsRefused) {
+  ASSERT_EQ(200, Send("PUT", "/_sim/versions", R"({"versions": ["2.0", "1.1"]})").status);
+  EXPECT_EQ(R"({"version":["2.0","1.1"]})", Send("GET", "/api/api_version").Json().serialize());
+  for (const char* body : {R"({"versions": []})", R"({"versions": [""]})", R"({"versions": "1.1"})",
+                           R"({"versions": [1]})", R"({"versions": ["1.1"], "x": 1})", "{}", "[not json"}) {
+    EXPECT_EQ(400, Send("PUT", "/_sim/versions", body).status) << body;
+  }
+  EXPECT_EQ(R"({"version":["2.0","1.1"]})", Send("GET", "/api/api_version").Json().serialize());
+}
+
 TEST_F(ControlApiTest, UnknownControlPathsAndMethodsAreRefused) {
   EXPECT_EQ(404, Send("GET", "/_sim/nothing").status);
   EXPECT_EQ(404, Send("GET", "/_sim").status);
   EXPECT_EQ(405, Send("GET", "/_sim/faults").status);
   EXPECT_EQ(405, Send("POST", "/_sim/state").status);
+  EXPECT_EQ(405, Send("GET", "/_sim/seed").status);
+  EXPECT_EQ(405, Send("GET", "/_sim/versions").status);
   EXPECT_TRUE(sim_.Requests().empty());
 }
 

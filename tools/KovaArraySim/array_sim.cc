@@ -95,6 +95,16 @@ std::string ArraySim::Url() const {
   return "https://" + url_host_ + ":" + std::to_string(server_->Port());
 }
 
+void ArraySim::Reset(const SimSeed& seed) {
+  ValidateSeed(seed);
+  faults_.Clear();
+  state_.Reset(seed);
+  users_.Replace(seed.users);
+  sessions_.ExpireAll();
+  latency_.Set(seed.latency);
+  log_.Clear();
+}
+
 void ArraySim::InjectFault(const Fault& fault) { faults_.Add(fault); }
 
 void ArraySim::ClearFaults() { faults_.Clear(); }

@@ -68,6 +68,11 @@ class ArraySim {
   //  "connections", "sessions": count}.
   web::json::value State() const;
 
+  // Back to |seed| as if just made (the server keeps running): its content,
+  // users and latency, no sessions, faults or recorded requests. Throws
+  // std::invalid_argument for a seed ValidateSeed refuses, changing nothing.
+  void Reset(const SimSeed& seed);
+
   // Run-time changes for tests; bad input throws std::invalid_argument.
   std::string ArrayId() const;
   void AddUser(const std::string& username, const std::string& password, const std::string& api_token);

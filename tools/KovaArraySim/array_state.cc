@@ -72,6 +72,17 @@ void ArrayState::LoadSeed(const SimSeed& seed) {
   for (const SimSeed::Connection& c : seed.connections) hosts_.Connect(c.host, c.volume);
 }
 
+void ArrayState::Reset(const SimSeed& seed) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  array_id_ = seed.array_id;
+  array_name_ = seed.array_name;
+  array_version_ = seed.array_version;
+  versions_ = seed.versions;
+  volumes_ = VolumeStore(SerialPrefix(seed.array_id));
+  hosts_ = HostStore();
+  LoadSeed(seed);
+}
+
 std::string ArrayState::ArrayId() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return array_id_;

@@ -56,6 +56,9 @@ class ArrayState {
   // identifier that another host has.
   void AddHost(const SimSeed::Host& host);
 
+  // Back to |seed| (which must have passed ValidateSeed) as if just made.
+  void Reset(const SimSeed& seed);
+
   // Everything, for tests: array, versions, volumes, snapshots, the names of
   // destroyed objects, hosts and connections.
   web::json::value Describe() const;

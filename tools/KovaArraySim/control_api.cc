@@ -5,6 +5,7 @@
 
 #include "tools/KovaArraySim/array_sim.h"
 #include "tools/KovaArraySim/control_json.h"
+#include "tools/KovaArraySim/seed_parser.h"
 #include "tools/KovaArraySim/sim_json.h"
 
 namespace kova_sim {
@@ -54,8 +55,10 @@ HttpReply ControlApi::Dispatch(const RecordedRequest& request) const {
   if (path == "/_sim/state" && method == "GET") return JsonReply(200, sim_.State());
   if (path == "/_sim/latency" && method == "GET") return JsonReply(200, LatencyToJson(sim_.Latency()));
   if (path == "/_sim/latency" && method == "PUT") return SetLatency(request);
-  for (const char* known :
-       {"/_sim/faults", "/_sim/expire-sessions", "/_sim/requests", "/_sim/state", "/_sim/latency"}) {
+  if (path == "/_sim/seed" && method == "PUT") return Reset(request);
+  if (path == "/_sim/versions" && method == "PUT") return SetVersions(request);
+  for (const char* known : {"/_sim/faults", "/_sim/expire-sessions", "/_sim/requests", "/_sim/state",
+                            "/_sim/latency", "/_sim/seed", "/_sim/versions"}) {
     if (path == known) return ErrorReply(405, "Method not allowed.");
   }
   return ErrorReply(404, "Unknown emulator control resource.");
@@ -91,6 +94,27 @@ HttpReply ControlApi::SetLatency(const RecordedRequest& request) const {
   } catch (const std::invalid_argument& e) {
     return ErrorReply(400, e.what());
   }
+}
+
+HttpReply ControlApi::Reset(const RecordedRequest& request) const {
+  try {
+    sim_.Reset(ParseSeedJson(request.body));
+  } catch (const std::invalid_argument& e) {
+    return ErrorReply(400, e.what());
+  }
+  return Done("Array reset.");
+}
+
+HttpReply ControlApi::SetVersions(const RecordedRequest& request) const {
+  std::string problem;
+  std::optional<web::json::value> body = ParseJsonObject(request.body, false, &problem);
+  if (!body) return ErrorReply(400, problem);
+  try {
+    sim_.SetVersions(VersionsFromJson(*body));
+  } catch (const std::invalid_argument& e) {
+    return ErrorReply(400, e.what());
+  }
+  return Done("Versions set.");
 }
 
 }  // namespace kova_sim

@@ -8,6 +8,9 @@
 //   GET    /_sim/state
 //   GET    /_sim/latency
 //   PUT    /_sim/latency          {"request_ms"?, "snapshot_ms"?}
+//   PUT    /_sim/versions         {"versions": [...]}: the REST versions offered
+//   PUT    /_sim/seed             a seed (the seed file format): the array
+//                                 starts again from it
 #pragma once
 
 #include <string>
@@ -32,6 +35,8 @@ class ControlApi {
   HttpReply AddFault(const RecordedRequest& request) const;
   HttpReply ListRequests() const;
   HttpReply SetLatency(const RecordedRequest& request) const;
+  HttpReply Reset(const RecordedRequest& request) const;
+  HttpReply SetVersions(const RecordedRequest& request) const;
 
   ArraySim& sim_;
 };

@@ -93,6 +93,21 @@ value LatencyToJson(const SimSeed::Latency& latency) {
   return json;
 }
 
+std::vector<std::string> VersionsFromJson(const value& json) {
+  for (const auto& member : json.as_object()) {
+    if (member.first != "versions") throw std::invalid_argument("unknown member \"" + member.first + "\"");
+  }
+  if (!json.has_field("versions") || !json.at("versions").is_array()) {
+    throw std::invalid_argument("\"versions\" must be a list of strings");
+  }
+  std::vector<std::string> versions;
+  for (const value& version : json.at("versions").as_array()) {
+    if (!version.is_string()) throw std::invalid_argument("\"versions\" must be a list of strings");
+    versions.push_back(version.as_string());
+  }
+  return versions;
+}
+
 value RecordedRequestToJson(const RecordedRequest& request) {
   value json = value::object();
   json["method"] = value::string(request.method);

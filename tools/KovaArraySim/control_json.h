@@ -3,6 +3,9 @@
 
 #include <cpprest/json.h>
 
+#include <string>
+#include <vector>
+
 #include "tools/KovaArraySim/fault.h"
 #include "tools/KovaArraySim/recorded_request.h"
 #include "tools/KovaArraySim/sim_seed.h"
@@ -19,6 +22,9 @@ Fault FaultFromJson(const web::json::value& json);
 // |current|. Throws std::invalid_argument naming the member at fault (not
 // an integer, or out of ValidateLatency's range) or an unknown member.
 SimSeed::Latency LatencyFromJson(const web::json::value& json, const SimSeed::Latency& current);
+// {"versions": [non-empty strings]}. Throws std::invalid_argument naming
+// the member at fault or an unknown member.
+std::vector<std::string> VersionsFromJson(const web::json::value& json);
 // {"request_ms", "snapshot_ms"}.
 web::json::value LatencyToJson(const SimSeed::Latency& latency);
 

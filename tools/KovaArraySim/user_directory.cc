@@ -35,4 +35,9 @@ void UserDirectory::Add(const SimSeed::User& user) {
   users_.push_back(user);
 }
 
+void UserDirectory::Replace(std::vector<SimSeed::User> users) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  users_ = std::move(users);
+}
+
 }  // namespace kova_sim

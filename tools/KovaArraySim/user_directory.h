@@ -20,6 +20,8 @@ class UserDirectory {
   std::optional<std::string> UserForToken(const std::string& api_token) const;
   // Throws std::invalid_argument for empty fields or a name or token in use.
   void Add(const SimSeed::User& user);
+  // The seed's users and no others.
+  void Replace(std::vector<SimSeed::User> users);
 
  private:
   mutable std::mutex mutex_;
