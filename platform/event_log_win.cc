@@ -15,11 +15,15 @@ std::wstring Wide(const std::string& utf8) {
 // the insertion string travels with the event.
 class ApplicationEventLog : public EventLog {
  public:
+  // A source needs a name and a report needs a source: Wine would hand
+  // out a handle for "" and accept a report on none.
   Source Register(const std::string& name) override {
+    if (name.empty()) return nullptr;
     return RegisterEventSourceW(nullptr, Wide(name).c_str());
   }
 
   bool Report(Source source, const EventReport& report) override {
+    if (source == nullptr) return false;
     const std::wstring insertion = Wide(report.insertion);
     const wchar_t* strings[] = {insertion.c_str()};
     return ReportEventW(static_cast<HANDLE>(source), static_cast<WORD>(report.type),

@@ -10,9 +10,6 @@
 
 namespace platform {
 
-// Defined by the platform's implementation file.
-std::shared_ptr<Registry> CreateDefaultMachineRegistry();
-
 namespace {
 std::mutex g_registry_mutex;
 std::shared_ptr<Registry> g_registry;

@@ -92,6 +92,9 @@ class Registry {
 Registry& MachineRegistry();
 // Replaces the process's registry (tests); null restores the default.
 void SetMachineRegistry(std::shared_ptr<Registry> registry);
+// A new instance of the system's own registry (the Windows registry; on
+// Linux the hive under $KOVA_STATE_DIR), whatever a test installed.
+std::shared_ptr<Registry> CreateDefaultMachineRegistry();
 
 // UTF-8 text to UTF-16LE bytes with the terminating zero character.
 std::vector<uint8_t> EncodeRegistryString(const std::string& utf8);

@@ -35,7 +35,8 @@ run_suite() {
 
 # The Windows pass: the HTTP library from the cache, the build, and ctest
 # running every Windows binary through scripts/wine-run.sh in one fresh
-# prefix that is removed afterwards.
+# prefix that is removed afterwards; the suites that talk to an array run
+# beside the release build's KovaArraySim (scripts/with-array-sim.sh).
 run_windows_suite() {
   local started=$SECONDS cpprest
   cpprest=$(scripts/build-cpprest-mingw.sh)
@@ -45,7 +46,7 @@ run_windows_suite() {
   scripts/wine-run.sh --begin
   run_suite build-win -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/toolchains/x86_64-w64-mingw32.cmake" \
     -Dcpprestsdk_DIR="$cpprest/lib/cmake/cpprestsdk" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DKOVA_BENCH=OFF
+    -DKOVA_BENCH=OFF -DKOVA_LINUX_ARRAY_SIM="$PWD/build/tools/KovaArraySim/KovaArraySim"
   scripts/wine-run.sh --end
   trap - EXIT
   unset WINEPREFIX

@@ -1,5 +1,6 @@
-// The provider's configuration readers against a real hive in a private
-// state folder, with the lines they log.
+// The provider's configuration readers against the machine's own registry
+// (a real hive in a private state folder on POSIX, the Windows registry on
+// Windows), with the lines they log.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -10,9 +11,10 @@
 #include "library/log/logger.h"
 #include "library/registry_layout.h"
 #include "platform/registry.h"
-#include "platform/registry_hive.h"
+#include "tests/support/native_registry.h"
 #include "tests/support/scoped_state_dir.h"
 #include "tests/support/scoped_test_log.h"
+#include "tests/support/wide_text.h"
 
 namespace {
 
@@ -21,23 +23,41 @@ using Lines = std::vector<std::string>;
 
 const std::string kRoot = kova::kProviderRootKey;
 
+// Protected under another machine's key where a state folder can play one;
+// on Windows, bytes that are no protected blob at all.
+std::vector<uint8_t> BlobThisMachineCannotUnprotect() {
+  std::vector<uint8_t> blob = {'n', 'o', ' ', 'b', 'l', 'o', 'b'};
+  if (ScopedStateDir::NoOtherMachine() == nullptr) {
+    ScopedStateDir other_machine;
+    EXPECT_TRUE(ProtectApiToken(Wide("other"), &blob));
+  }
+  return blob;
+}
+
 class RegistryReadersTest : public testing::Test {
  protected:
+  // The machine's own registry (on Windows it outlives the test, so each
+  // starts and ends without the system's keys).
   void SetUp() override {
-    platform::HiveOptions options;
-    options.path = state_.File("registry.db");
-    hive_ = platform::OpenRegistryHive(options);
-    platform::SetMachineRegistry(hive_);
+    registry_ = MachineNativeRegistry().open(state_.str(), [] { return true; });
+    ClearSystemKeys();
+    platform::SetMachineRegistry(registry_);
     Utilities::ResetRegistryDWORDCache();
   }
   void TearDown() override {
     platform::SetMachineRegistry(nullptr);
     Utilities::ResetRegistryDWORDCache();
+    ClearSystemKeys();
+  }
+  void ClearSystemKeys() {
+    const RegistryStatus status =
+        registry_->DeleteTree(platform::RegistryRoot::kLocalMachine, "SOFTWARE\\KovaStorage");
+    ASSERT_TRUE(status == RegistryStatus::kOk || status == RegistryStatus::kNotFound);
   }
 
   std::unique_ptr<platform::RegistryKey> Key(const std::string& path) {
     std::unique_ptr<platform::RegistryKey> key;
-    EXPECT_EQ(RegistryStatus::kOk, hive_->CreateKey(platform::RegistryRoot::kLocalMachine, path,
+    EXPECT_EQ(RegistryStatus::kOk, registry_->CreateKey(platform::RegistryRoot::kLocalMachine, path,
                                                     platform::KeyProtection::kAdministratorsOnly, &key));
     return key;
   }
@@ -60,7 +80,7 @@ class RegistryReadersTest : public testing::Test {
 
   ScopedStateDir state_;
   ScopedTestLog log_{LOG_TRACE};
-  std::shared_ptr<platform::Registry> hive_;
+  std::shared_ptr<platform::Registry> registry_;
 };
 
 TEST_F(RegistryReadersTest, NoArrayKeysAreReportedAsNone) {
@@ -84,19 +104,22 @@ TEST_F(RegistryReadersTest, AMissingRootKeyIsAnErrorWithNoArrays) {
 
 TEST_F(RegistryReadersTest, ArraysAreAppendedInEnumerationOrder) {
   for (const char* name : {"beta", "Alpha", "Array_2", "Array2"}) Key(kRoot + name);
-  std::vector<utility::string_t> arrays = {"earlier"};
+  std::vector<utility::string_t> arrays = WideList({"earlier"});
   Utilities::GetLumenstacks(arrays);
-  EXPECT_EQ((std::vector<utility::string_t>{"earlier", "Alpha", "Array2", "Array_2", "beta"}), arrays);
+  EXPECT_EQ(WideList({"earlier", "Alpha", "Array2", "Array_2", "beta"}), arrays);
   EXPECT_EQ("I 5 array(s) configured in registry", Logged().at(1));
 }
 
 TEST_F(RegistryReadersTest, ANameTooLongForTheBufferEndsTheList) {
+  if (std::string(MachineNativeRegistry().name) == "Windows") {
+    GTEST_SKIP() << "the Windows registry refuses key names of more than 255 characters";
+  }
   Key(kRoot + "aaa");
   Key(kRoot + std::string(256, 'z'));
   Key(kRoot + std::string(255, 'y'));
   std::vector<utility::string_t> arrays;
   Utilities::GetLumenstacks(arrays);
-  EXPECT_EQ((std::vector<utility::string_t>{"aaa", std::string(255, 'y')}), arrays);
+  EXPECT_EQ(WideList({"aaa", std::string(255, 'y')}), arrays);
   EXPECT_EQ((Lines{"D ENTERING: Utilities::GetLumenstacks()", "E Error enumerating registry keys",
                    "I 2 array(s) configured in registry", "D EXITING: Utilities::GetLumenstacks()"}),
             Logged());
@@ -107,13 +130,13 @@ TEST_F(RegistryReadersTest, CredentialsAreTheUrlAndTheUnprotectedToken) {
   auto array = Key(kRoot + "Array1");
   ASSERT_EQ(RegistryStatus::kOk, platform::WriteStringValue(*array, "URL", "https://192.0.2.7"));
   std::vector<uint8_t> blob;
-  ASSERT_TRUE(ProtectApiToken(token, &blob));
+  ASSERT_TRUE(ProtectApiToken(Wide(token), &blob));
   SetBytes(*array, "APIKey", platform::kRegBinary, blob);
 
   utility::string_t url, api_token;
-  Utilities::GetLumenstackCredentials("array1", url, api_token);
-  EXPECT_EQ("https://192.0.2.7", url);
-  EXPECT_EQ(token, api_token);
+  Utilities::GetLumenstackCredentials(Wide("array1"), url, api_token);
+  EXPECT_EQ(Wide("https://192.0.2.7"), url);
+  EXPECT_EQ(Wide(token), api_token);
   EXPECT_EQ((Lines{"D ENTERING: Utilities::GetLumenstackCredentials()",
                    "I Retrieved Key and URL(https://192.0.2.7) for array \"array1\"",
                    "D EXITING: Utilities::GetLumenstackCredentials()"}),
@@ -123,29 +146,25 @@ TEST_F(RegistryReadersTest, CredentialsAreTheUrlAndTheUnprotectedToken) {
 
 TEST_F(RegistryReadersTest, EachCredentialThatCannotBeReadStaysAsItWas) {
   auto array = Key(kRoot + "Array1");
-  utility::string_t url = "kept-url", api_token = "kept-token";
-  Utilities::GetLumenstackCredentials("Nope", url, api_token);
-  EXPECT_EQ("kept-url", url);
-  EXPECT_EQ("kept-token", api_token);
+  utility::string_t url = Wide("kept-url"), api_token = Wide("kept-token");
+  Utilities::GetLumenstackCredentials(Wide("Nope"), url, api_token);
+  EXPECT_EQ(Wide("kept-url"), url);
+  EXPECT_EQ(Wide("kept-token"), api_token);
 
-  Utilities::GetLumenstackCredentials("Array1", url, api_token);  // no values at all
+  Utilities::GetLumenstackCredentials(Wide("Array1"), url, api_token);  // no values at all
   SetBytes(*array, "APIKey", platform::kRegBinary, {});
   ASSERT_EQ(RegistryStatus::kOk, platform::WriteStringValue(*array, "URL", ""));
-  Utilities::GetLumenstackCredentials("Array1", url, api_token);
+  Utilities::GetLumenstackCredentials(Wide("Array1"), url, api_token);
   ASSERT_EQ(RegistryStatus::kOk, platform::WriteStringValue(*array, "URL", std::string(2083, 'u')));
-  Utilities::GetLumenstackCredentials("Array1", url, api_token);
-  EXPECT_EQ(std::string(2083, 'u'), url) << "2083 characters fill the 4168-byte buffer";
-  url = "kept-url";
+  Utilities::GetLumenstackCredentials(Wide("Array1"), url, api_token);
+  EXPECT_EQ(Wide(std::string(2083, 'u')), url) << "2083 characters fill the 4168-byte buffer";
+  url = Wide("kept-url");
   ASSERT_EQ(RegistryStatus::kOk, platform::WriteStringValue(*array, "URL", std::string(2084, 'u')));
-  std::vector<uint8_t> foreign;
-  {
-    ScopedStateDir other_machine;
-    ASSERT_TRUE(ProtectApiToken("other", &foreign));
-  }
+  const std::vector<uint8_t> foreign = BlobThisMachineCannotUnprotect();
   SetBytes(*array, "APIKey", platform::kRegBinary, foreign);
-  Utilities::GetLumenstackCredentials("Array1", url, api_token);
-  EXPECT_EQ("kept-url", url);
-  EXPECT_EQ("kept-token", api_token);
+  Utilities::GetLumenstackCredentials(Wide("Array1"), url, api_token);
+  EXPECT_EQ(Wide("kept-url"), url);
+  EXPECT_EQ(Wide("kept-token"), api_token);
 
   const Lines logged = Logged();
   const Lines errors_and_results = {
@@ -166,15 +185,15 @@ TEST_F(RegistryReadersTest, EachCredentialThatCannotBeReadStaysAsItWas) {
 }
 
 TEST_F(RegistryReadersTest, RestVersionFitsIn79Characters) {
-  EXPECT_EQ("", Utilities::GetRestAPIVersion()) << "no root key";
+  EXPECT_EQ(Wide(""), Utilities::GetRestAPIVersion()) << "no root key";
   auto root = Key(kRoot);
-  EXPECT_EQ("", Utilities::GetRestAPIVersion()) << "no value";
+  EXPECT_EQ(Wide(""), Utilities::GetRestAPIVersion()) << "no value";
   ASSERT_EQ(RegistryStatus::kOk, platform::WriteStringValue(*root, "RestVersion", "1.1"));
-  EXPECT_EQ("1.1", Utilities::GetRestAPIVersion());
+  EXPECT_EQ(Wide("1.1"), Utilities::GetRestAPIVersion());
   ASSERT_EQ(RegistryStatus::kOk, platform::WriteStringValue(*root, "RestVersion", std::string(79, '9')));
-  EXPECT_EQ(std::string(79, '9'), Utilities::GetRestAPIVersion());
+  EXPECT_EQ(Wide(std::string(79, '9')), Utilities::GetRestAPIVersion());
   ASSERT_EQ(RegistryStatus::kOk, platform::WriteStringValue(*root, "RestVersion", std::string(80, '9')));
-  EXPECT_EQ("", Utilities::GetRestAPIVersion());
+  EXPECT_EQ(Wide(""), Utilities::GetRestAPIVersion());
   for (const std::string& line : Logged()) {
     EXPECT_TRUE(line == "D ENTERING: Utilities::GetRestAPIVersion()" ||
                 line == "D EXITING: Utilities::GetRestAPIVersion()")

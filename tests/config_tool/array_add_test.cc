@@ -12,13 +12,14 @@
 #include "library/config/token_protection.h"
 #include "tests/support/scoped_state_dir.h"
 #include "tests/config_tool/tool_test_fixture.h"
+#include "tests/support/wide_text.h"
 
 namespace {
 
 class ArrayAddTest : public ToolSimTest {
  protected:
   uint32_t Add(const std::string& name, const std::string& password = "admin-password") {
-    return AddKovaArray(name, Url(), U("admin"), password);
+    return AddKovaArray(Wide(name), Url(), U("admin"), Wide(password));
   }
   void ExpectNothingStoredOrSent() {
     EXPECT_TRUE(ArrayKeys().empty());
@@ -44,7 +45,7 @@ TEST_F(ArrayAddTest, StoresTheUrlAndTheProtectedTokenButNeverTheClearToken) {
   EXPECT_EQ(platform::kRegBinary, type);
   utility::string_t token;
   ASSERT_TRUE(UnprotectApiToken(blob, &token));
-  EXPECT_EQ(Token(), token);
+  EXPECT_EQ(Token(), Narrow(token));
   const std::string clear = Token();
   EXPECT_EQ(blob.end(), std::search(blob.begin(), blob.end(), clear.begin(), clear.end()));
   EXPECT_TRUE(log_.LinesContaining(Token()).empty());
@@ -138,6 +139,7 @@ TEST_F(ArrayAddTest, AStoreThatFailsLeavesNoHalfWrittenArray) {
 }
 
 TEST_F(ArrayAddTest, ATokenThatCannotBeProtectedIsAFailureAndStoresNothing) {
+  if (const char* reason = ScopedStateDir::NoOtherMachine()) GTEST_SKIP() << reason;
   TempDir dir;
   std::ofstream(dir.path() / "file") << "not a folder";
   ScopedStateDir restore;

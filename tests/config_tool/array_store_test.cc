@@ -9,6 +9,7 @@
 #include "OstaraRegTool/result_codes.h"
 #include "library/config/token_protection.h"
 #include "tests/config_tool/tool_test_fixture.h"
+#include "tests/support/wide_text.h"
 
 namespace {
 
@@ -16,9 +17,9 @@ class ArrayStoreTest : public ToolSimTest {
  protected:
   void Store(const std::string& name, const std::string& token, const std::string& url = "") {
     ArrayConfig config;
-    config.name = name;
-    config.apiToken = token;
-    config.url = url.empty() ? Url() : url;
+    config.name = Wide(name);
+    config.apiToken = Wide(token);
+    config.url = url.empty() ? Url() : Wide(url);
     ASSERT_EQ(RC_SUCCESS, CreateArrayConfig(config));
   }
   std::vector<uint8_t> ApiKey(const std::string& name) {
@@ -33,16 +34,16 @@ class ArrayStoreTest : public ToolSimTest {
   std::string StoredToken(const std::string& name) {
     utility::string_t token;
     if (!UnprotectApiToken(ApiKey(name), &token)) return "<unreadable>";
-    return token;
+    return Narrow(token);
   }
   // "url compatible online authenticated name" of each listed array.
   std::vector<std::string> Listing(uint32_t* code, const std::string& filter = "") {
     ArrayConfigList list;
-    *code = GetArrayConfigInfo(list, filter);
+    *code = GetArrayConfigInfo(list, Wide(filter));
     std::vector<std::string> rows;
     for (const ArrayConfig& a : list) {
-      rows.push_back(a.url + " " + a.compatible + " " + a.online + " " + a.authenticated + " " +
-                     a.name);
+      rows.push_back(Narrow(a.url + U(" ") + a.compatible + U(" ") + a.online + U(" ") + a.authenticated +
+                            U(" ") + a.name));
     }
     return rows;
   }
@@ -101,9 +102,9 @@ TEST_F(ArrayStoreTest, GetArrayConfigWithoutStatusReadsOnlyTheStore) {
   ArrayConfig config;
   config.online = U("stale");
   ASSERT_EQ(RC_SUCCESS, GetArrayConfig(U("lab"), config, false));
-  EXPECT_EQ(Token(), config.apiToken);
+  EXPECT_EQ(Token(), Narrow(config.apiToken));
   EXPECT_EQ(Url(), config.url);
-  EXPECT_EQ("no", config.online);
+  EXPECT_EQ("no", Narrow(config.online));
   EXPECT_TRUE(sim_.Requests().empty());
   EXPECT_TRUE(echo_.pinged.empty());
   EXPECT_EQ(RC_INVALID_ARGUMENT, GetArrayConfig(U(""), config, false));
@@ -113,7 +114,7 @@ TEST_F(ArrayStoreTest, GetArrayConfigWithoutStatusReadsOnlyTheStore) {
   const uint8_t foreign[] = {'K', 1, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9};
   key->SetValue("APIKey", platform::kRegBinary, foreign, sizeof foreign);
   ASSERT_EQ(RC_SUCCESS, GetArrayConfig(U("lab"), config, false)) << "not an error";
-  EXPECT_EQ("", config.apiToken);
+  EXPECT_EQ("", Narrow(config.apiToken));
 }
 
 TEST_F(ArrayStoreTest, ARenameMovesTheAddressAndAFreshlyProtectedToken) {

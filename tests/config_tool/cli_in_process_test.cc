@@ -8,6 +8,7 @@
 #include "OstaraRegTool/tool_startup.h"
 #include "tests/config_tool/expected_banner.h"
 #include "tests/config_tool/tool_test_fixture.h"
+#include "tests/support/wide_text.h"
 
 namespace {
 
@@ -25,9 +26,9 @@ const std::string kRestartHelp =
 
 class CliInProcessTest : public ToolTest {
  protected:
-  std::string Run(const CommandArgs& words) {
-    CommandArgs args{"KovaProviderConfig"};
-    args.insert(args.end(), words.begin(), words.end());
+  std::string Run(std::initializer_list<std::string> words) {
+    CommandArgs args = WideList({"KovaProviderConfig"});
+    for (const std::string& word : words) args.push_back(Wide(word));
     RunCommandLine(args);
     return TakeOutput();
   }
@@ -80,19 +81,19 @@ TEST_F(CliInProcessTest, TheRestartHintOffersTheRestartOnlyWhenTheServiceRuns) {
 
 TEST_F(CliInProcessTest, ThePasswordIsReadHiddenWithBackspaceAndEitherLineEnd) {
   TypeKeys({"p", "w", "x", "\b", "\xC3\xA9", "\x7f", "\x7f", "\x7f", "\x7f", "o", "k", "\r", "z"});
-  EXPECT_EQ("ok", GetPassword());
+  EXPECT_EQ("ok", Narrow(GetPassword()));
   EXPECT_EQ("Enter user password: \n***\b \b*\b \b\b \b\b \b**\n", TakeOutput());
 
   TypeKeys({"a", "\xE2\x82\xAC", "\n", "b"});
-  EXPECT_EQ("a\xE2\x82\xAC", GetPassword()) << "a line feed ends the entry too";
+  EXPECT_EQ("a\xE2\x82\xAC", Narrow(GetPassword())) << "a line feed ends the entry too";
   TypeKeys({"a", "b"});
-  EXPECT_EQ("ab", GetPassword()) << "the end of input ends it";
+  EXPECT_EQ("ab", Narrow(GetPassword())) << "the end of input ends it";
   EXPECT_TRUE(log_.LinesContaining("ok").empty());
   EXPECT_EQ(3u, log_.LinesContaining("Password Entered: hidden, Exiting: GetPassword()").size());
 }
 
 TEST_F(CliInProcessTest, WithoutConsoleInputThePasswordIsEmpty) {
-  EXPECT_EQ("", GetPassword());
+  EXPECT_EQ("", Narrow(GetPassword()));
   EXPECT_EQ("Enter user password: \n", TakeOutput());
 }
 
@@ -108,7 +109,7 @@ TEST_F(CliInProcessTest, AnyStoredLevelHasALevelName) {
 
 TEST_F(CliInProcessTest, ANonAdministratorGetsCode18AndTheStoreIsUntouched) {
   administrator_ = false;
-  EXPECT_EQ(18, RunKovaProviderConfig({"KovaProviderConfig", "list"}));
+  EXPECT_EQ(18, RunKovaProviderConfig(WideList({"KovaProviderConfig", "list"})));
   EXPECT_EQ(ExpectedBanner() + "You must run this application as Administrator\n", TakeOutput());
   EXPECT_EQ(nullptr, Key("SOFTWARE"));
 }
@@ -116,7 +117,7 @@ TEST_F(CliInProcessTest, ANonAdministratorGetsCode18AndTheStoreIsUntouched) {
 TEST_F(CliInProcessTest, AStoreThatCannotTakeTheDefaultsEndsTheStart) {
   registry_->fail_open.insert(kova::kProviderRootKey);
   registry_->fail_create.insert(kova::kProviderRootKey);
-  EXPECT_EQ(19, RunKovaProviderConfig({"/opt/kova/KovaProviderConfig.exe", "list"}));
+  EXPECT_EQ(19, RunKovaProviderConfig(WideList({"/opt/kova/KovaProviderConfig.exe", "list"})));
   EXPECT_EQ(ExpectedBanner() +
                 "\nError: Registry Configuration failed\n\nContact Kova Storage Support\n",
             TakeOutput());
@@ -124,7 +125,7 @@ TEST_F(CliInProcessTest, AStoreThatCannotTakeTheDefaultsEndsTheStart) {
 
 TEST_F(CliInProcessTest, AFailedDefaultWriteEndsTheStartWithItsCode) {
   registry_->fail_set_value.insert("Logging");
-  EXPECT_EQ(6, RunKovaProviderConfig({"KovaProviderConfig"}));
+  EXPECT_EQ(6, RunKovaProviderConfig(WideList({"KovaProviderConfig"})));
   EXPECT_EQ(ExpectedBanner() +
                 "\nError: Could not update Value in the registry\n\nContact Kova Storage Support\n",
             TakeOutput());
@@ -132,7 +133,7 @@ TEST_F(CliInProcessTest, AFailedDefaultWriteEndsTheStartWithItsCode) {
 
 TEST_F(CliInProcessTest, AnUnreadableLoggingValueEndsTheStartWithCode4) {
   PutString(kova::kProviderRootKey, "Logging", std::string(600, 'E'));
-  EXPECT_EQ(4, RunKovaProviderConfig({"KovaProviderConfig"}));
+  EXPECT_EQ(4, RunKovaProviderConfig(WideList({"KovaProviderConfig"})));
   EXPECT_EQ(ExpectedBanner() + "Supported REST version is 1.1\n\n"
                 "\nError: Value does not exists in the registry\n\nContact Kova Storage Support\n",
             TakeOutput());

@@ -103,7 +103,7 @@ TEST_F(ProviderServiceTest, AnIgnoredStopWithForceTerminatesTheProcessAndStartsT
   world_.ignore_stop = true;
   EXPECT_EQ(RC_SUCCESS, RestartProvider(true));
   ASSERT_EQ(1u, world_.terminated_names.size());
-  EXPECT_EQ("KovaProvider", world_.terminated_names[0]);
+  EXPECT_EQ(std::string("KovaProvider") + platform::kExecutableSuffix, world_.terminated_names[0]);
   EXPECT_EQ(10000u, world_.terminate_waits[0]);
   EXPECT_EQ(1, world_.start_requests);
   EXPECT_EQ(ServiceState::kRunning, world_.state);

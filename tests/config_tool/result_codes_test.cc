@@ -5,6 +5,7 @@
 
 #include "OstaraRegTool/result_codes.h"
 #include "tests/support/scoped_test_log.h"
+#include "tests/support/wide_text.h"
 
 namespace {
 
@@ -35,12 +36,14 @@ TEST(ResultCodesTest, EveryCodeWithATextOfItsOwnShowsIt) {
       {RC_SERVICE_FAILED, "\nError: VSS Provider service management failed"},
       {RC_TERMINATE_FAILED, "\nError: Cannot terminate VSS Provider service"},
   };
-  for (const auto& entry : kTexts) EXPECT_EQ(entry.text, GetErrorMsg(entry.code)) << entry.code;
+  for (const auto& entry : kTexts) {
+    EXPECT_EQ(entry.text, Narrow(GetErrorMsg(entry.code))) << entry.code;
+  }
 }
 
 TEST(ResultCodesTest, CodesWithoutATextShowTheGeneralFailure) {
   for (uint32_t code : {1u, 3u, 7u, 8u, 18u, 22u, 0xFFFFFFFFu}) {
-    EXPECT_EQ("\nError: General Failure", GetErrorMsg(code)) << code;
+    EXPECT_EQ("\nError: General Failure", Narrow(GetErrorMsg(code))) << code;
   }
 }
 

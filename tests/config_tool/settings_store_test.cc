@@ -5,6 +5,7 @@
 #include "OstaraRegTool/result_codes.h"
 #include "OstaraRegTool/settings_store.h"
 #include "tests/config_tool/tool_test_fixture.h"
+#include "tests/support/wide_text.h"
 
 namespace {
 
@@ -87,10 +88,10 @@ TEST_F(SettingsStoreTest, MissingKeyOrValuesHaveTheirCodes) {
   PutString(kRoot, "Logging", "Enabled");
   PutString(kRoot, "RestVersion", "1.2");
   ASSERT_EQ(RC_SUCCESS, GetLogLevel(text));
-  EXPECT_EQ("3", text);
+  EXPECT_EQ("3", Narrow(text));
   ASSERT_EQ(platform::RegistryStatus::kOk, OpenProviderKey(&key));
   ASSERT_EQ(RC_SUCCESS, GetTracing(std::move(key), text));
-  EXPECT_EQ("Enabled", text);
+  EXPECT_EQ("Enabled", Narrow(text));
   EXPECT_EQ(U("1.2"), GetRESTVersionFromRegistry());
   PutString(kRoot, "RestVersion", std::string(512, '1'));
   EXPECT_EQ(U(""), GetRESTVersionFromRegistry()) << "too long for the 1024-byte buffer";

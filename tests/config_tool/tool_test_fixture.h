@@ -22,7 +22,7 @@
 #include "tests/support/scoped_test_log.h"
 #include "tests/support/failing_registry.h"
 #include "tests/support/platform_fakes.h"
-#include "tools/KovaArraySim/array_sim.h"
+#include "tests/support/test_array_sim.h"
 
 class ToolTest : public testing::Test {
  protected:
@@ -125,5 +125,5 @@ class ToolSimTest : public ToolTest {
     return fault;
   }
 
-  kova_sim::ArraySim sim_;
+  TestArraySim sim_;
 };

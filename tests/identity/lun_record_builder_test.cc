@@ -174,10 +174,18 @@ TEST_F(LunRecordTest, DeviceRefusingInquiryGetsNoRecord) {
 
 TEST_F(LunRecordTest, DevicesThatAreNoDisksGiveAClearError) {
   std::string error;
+#ifdef _WIN32
+  // Windows names the null device NUL and reports the system's error code.
+  EXPECT_FALSE(ReadLunInformationFromDevice("NUL", &lun_, &error));
+  EXPECT_EQ(0u, error.rfind("SCSI INQUIRY on NUL failed (error ", 0)) << error;
+  EXPECT_FALSE(ReadLunInformationFromDevice("\\\\.\\PhysicalDrive999", &lun_, &error));
+  EXPECT_EQ(0u, error.rfind("cannot open \\\\.\\PhysicalDrive999 (error ", 0)) << error;
+#else
   EXPECT_FALSE(ReadLunInformationFromDevice("/dev/null", &lun_, &error));
   EXPECT_EQ("/dev/null is not a SCSI device", error);
   EXPECT_FALSE(ReadLunInformationFromDevice("/nonexistent/sdz", &lun_, &error));
   EXPECT_EQ("cannot open /nonexistent/sdz: no such device", error);
+#endif
   EXPECT_EQ(nullptr, lun_.m_szVendorId);
 }
 

@@ -273,9 +273,7 @@ TEST_F(PropValueTest, EnumerationStopsAtTheFirstAnswerThatIsNotPlainSuccess) {
 }
 
 TEST(HostFileManagementTest, OnlyTheLocalNamespaceAndKnownClassesAnswer) {
-#ifdef _WIN32
-  GTEST_SKIP() << "the host-file query is the POSIX backend; Windows asks WMI";
-#endif
+  if (const char* reason = identity_test::HostRoot::NoHostFiles()) GTEST_SKIP() << reason;
   identity_test::HostRoot root;
   Names values;
   const auto query = [&values](const char* name_space, const char* wql) {

@@ -5,6 +5,8 @@
 #include <random>
 #include <sstream>
 
+#include "tests/support/text_lines.h"
+
 namespace fs = std::filesystem;
 
 ScopedAppDataFolder::ScopedAppDataFolder() {
@@ -25,6 +27,10 @@ ScopedAppDataFolder::~ScopedAppDataFolder() {
 
 void ScopedAppDataFolder::Redirect(const std::string& value) const { SetTestEnv("ALLUSERSPROFILE", value); }
 
+std::string InFolder(const std::string& folder, const std::string& name) {
+  return (fs::path(folder) / name).string();
+}
+
 std::string ReadWholeFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::ostringstream content;
@@ -37,12 +43,7 @@ void WriteWholeFile(const std::string& path, const std::string& content) {
   out << content;
 }
 
-std::vector<std::string> ReadLines(const std::string& path) {
-  std::vector<std::string> lines;
-  std::istringstream in(ReadWholeFile(path));
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
+std::vector<std::string> ReadLines(const std::string& path) { return SplitTextLines(ReadWholeFile(path)); }
 
 namespace {
 

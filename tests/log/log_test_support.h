@@ -10,6 +10,10 @@
 #include "library/log/logger.h"
 #include "tests/support/test_environment.h"
 
+// |folder| and |name| joined by the system's path separator, as the logger
+// joins them.
+std::string InFolder(const std::string& folder, const std::string& name);
+
 // Creates an empty temporary folder and points ALLUSERSPROFILE at it; both
 // are undone on destruction.
 class ScopedAppDataFolder {
@@ -20,8 +24,8 @@ class ScopedAppDataFolder {
   ScopedAppDataFolder& operator=(const ScopedAppDataFolder&) = delete;
 
   const std::string& path() const { return path_; }
-  // "<path>/KovaStorage"
-  std::string LogFolder() const { return path_ + "/KovaStorage"; }
+  // "<path>/KovaStorage", with the system's separator.
+  std::string LogFolder() const { return InFolder(path_, "KovaStorage"); }
   // Points ALLUSERSPROFILE elsewhere (the folder is still removed at the end).
   void Redirect(const std::string& value) const;
 
@@ -32,7 +36,7 @@ class ScopedAppDataFolder {
 
 std::string ReadWholeFile(const std::string& path);
 void WriteWholeFile(const std::string& path, const std::string& content);
-// The file's lines without their "\n".
+// The file's lines without their line ends (kTextLineEnd).
 std::vector<std::string> ReadLines(const std::string& path);
 // The message part of a log line: what follows the tag; the line itself when
 // it has no such layout.
@@ -46,9 +50,7 @@ class LoggerFixture : public testing::Test {
   void SetUp() override { Logger::Close(); }
   void TearDown() override { Logger::Close(); }
 
-  std::string PathOf(const std::string& file_name) const {
-    return folder_.LogFolder() + "/" + file_name;
-  }
+  std::string PathOf(const std::string& file_name) const { return InFolder(folder_.LogFolder(), file_name); }
   // The messages of the lines whose tag is `tag`.
   std::vector<std::string> MessagesTagged(const std::string& file_name,
                                           const std::string& tag) const;

@@ -11,6 +11,7 @@
 
 #include "library/version.h"
 #include "platform/os_version.h"
+#include "tests/support/text_lines.h"
 #include "platform/thread_id.h"
 #include "tests/log/log_test_support.h"
 
@@ -91,10 +92,10 @@ TEST_F(LoggerSession, LineLayoutIsTimeThreadLetterTagMessage) {
   char thread[16];
   std::snprintf(thread, sizeof thread, "%04X", platform::CurrentThreadId());
   EXPECT_EQ(match[4].str(), thread);
-  // Lines end with "\n" alone and every line is complete.
+  // Lines end with the system's text line end and every line is complete.
   const std::string content = ReadWholeFile(PathOf(kLog));
-  EXPECT_EQ(content.back(), '\n');
-  EXPECT_EQ(content.find('\r'), std::string::npos);
+  ASSERT_FALSE(content.empty());
+  EXPECT_TRUE(IsWholeTextLines(content)) << content;
 }
 
 TEST_F(LoggerSession, OpenWritesStartBannersAndCloseTheEndBanner) {

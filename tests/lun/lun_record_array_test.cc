@@ -9,6 +9,7 @@
 
 #include "provider/lun/lun_record.h"
 #include "provider/lun/lun_record_array.h"
+#include "tests/support/lun_device_name.h"
 
 namespace {
 
@@ -35,14 +36,14 @@ TEST(LunRecordArrayTest, AppendTakesTheRecordOverAndLeavesItZeroed) {
   LunRecordArray luns;
   VDS_LUN_INFORMATION lun = RecordWithSerial("S1");
   char* serial = lun.m_szSerialNumber;
-  luns.Append(&lun, "/dev/sdb");
+  luns.Append(&lun, DeviceName("/dev/sdb"));
   EXPECT_EQ(nullptr, lun.m_szSerialNumber);
   EXPECT_EQ(nullptr, lun.m_rgInterconnects);
   EXPECT_EQ(0u, lun.m_cInterconnects);
   ASSERT_EQ(1, luns.count());
   EXPECT_EQ(serial, luns.data()[0].m_szSerialNumber);
   EXPECT_EQ(serial, luns[0].m_szSerialNumber);
-  EXPECT_EQ("/dev/sdb", luns.device(0));
+  EXPECT_EQ(DeviceName("/dev/sdb"), luns.device(0));
 }
 
 TEST(LunRecordArrayTest, ARecordWithoutADeviceNamePassesNullAndAnEmptyNamePassesEmpty) {
@@ -52,15 +53,15 @@ TEST(LunRecordArrayTest, ARecordWithoutADeviceNamePassesNullAndAnEmptyNamePasses
   lun = RecordWithSerial("S2");
   luns.Append(&lun, LunDeviceName());
   lun = RecordWithSerial("S3");
-  luns.Append(&lun, "/dev/sdc");
+  luns.Append(&lun, DeviceName("/dev/sdc"));
   VSS_PWSZ* devices = luns.devices();
   ASSERT_NE(nullptr, devices);
   EXPECT_EQ(nullptr, devices[0]);
   ASSERT_NE(nullptr, devices[1]);
-  EXPECT_STREQ("", devices[1]);
-  EXPECT_STREQ("/dev/sdc", devices[2]);
-  EXPECT_EQ("", luns.device(0));
-  EXPECT_EQ("", luns.device(1));
+  EXPECT_STREQ(DeviceName("").c_str(), devices[1]);
+  EXPECT_STREQ(DeviceName("/dev/sdc").c_str(), devices[2]);
+  EXPECT_EQ(LunDeviceName(), luns.device(0));
+  EXPECT_EQ(LunDeviceName(), luns.device(1));
 }
 
 TEST(LunRecordArrayTest, ACountGivesZeroedRecordsWithoutDeviceNames) {
@@ -83,7 +84,7 @@ TEST(LunRecordArrayTest, AnIndexPastTheEndIsRefused) {
 TEST(LunRecordArrayTest, MovesHandTheRecordsOverAndLeaveTheSourceEmpty) {
   LunRecordArray first;
   VDS_LUN_INFORMATION lun = RecordWithSerial("S1");
-  first.Append(&lun, "/dev/sdb");
+  first.Append(&lun, DeviceName("/dev/sdb"));
   LunRecordArray second(std::move(first));
   EXPECT_EQ(0u, first.size());
   ASSERT_EQ(1u, second.size());
@@ -96,18 +97,18 @@ TEST(LunRecordArrayTest, MovesHandTheRecordsOverAndLeaveTheSourceEmpty) {
   EXPECT_EQ(0u, second.size());
   ASSERT_EQ(1u, third.size());
   EXPECT_STREQ("S1", third[0].m_szSerialNumber);
-  EXPECT_EQ("/dev/sdb", third.device(0));
+  EXPECT_EQ(DeviceName("/dev/sdb"), third.device(0));
 }
 
 TEST(LunRecordArrayTest, AppendingAnArrayMovesEveryRecordInOrder) {
   LunRecordArray luns;
   VDS_LUN_INFORMATION lun = RecordWithSerial("S1");
-  luns.Append(&lun, "/dev/sdb");
+  luns.Append(&lun, DeviceName("/dev/sdb"));
   LunRecordArray more;
   lun = RecordWithSerial("S2");
   more.Append(&lun);
   lun = RecordWithSerial("S3");
-  more.Append(&lun, "/dev/sdd");
+  more.Append(&lun, DeviceName("/dev/sdd"));
   luns.Append(std::move(more));
   EXPECT_EQ(0u, more.size());
   EXPECT_EQ(nullptr, more.data());
@@ -115,9 +116,9 @@ TEST(LunRecordArrayTest, AppendingAnArrayMovesEveryRecordInOrder) {
   EXPECT_STREQ("S2", luns[1].m_szSerialNumber);
   EXPECT_STREQ("S3", luns[2].m_szSerialNumber);
   VSS_PWSZ* devices = luns.devices();
-  EXPECT_STREQ("/dev/sdb", devices[0]);
+  EXPECT_STREQ(DeviceName("/dev/sdb").c_str(), devices[0]);
   EXPECT_EQ(nullptr, devices[1]);
-  EXPECT_STREQ("/dev/sdd", devices[2]);
+  EXPECT_STREQ(DeviceName("/dev/sdd").c_str(), devices[2]);
 }
 
 }  // namespace

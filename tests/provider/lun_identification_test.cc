@@ -143,6 +143,7 @@ TEST_F(LunIdentificationTest, ASerialOfNoConfiguredArrayAsksNothing) {
 }
 
 TEST_F(LunIdentificationTest, AVolumeRenamedOnTheArrayIsFoundAgainAndRecached) {
+  if (const char* reason = NoEmulatorStop()) GTEST_SKIP() << reason;
   LunRecordArray luns;
   AddLun(luns, kDb01Serial, "db01");
   ASSERT_TRUE(Supported(luns));
@@ -150,7 +151,7 @@ TEST_F(LunIdentificationTest, AVolumeRenamedOnTheArrayIsFoundAgainAndRecached) {
   // The same array, now calling the volume db01-renamed.
   const uint16_t port = sim_.Port();
   sim_.Stop();
-  kova_sim::ArraySim renamed(FixedSerialSeed("db01-renamed"));
+  TestArraySim renamed(FixedSerialSeed("db01-renamed"));
   renamed.Start(port);
   LunRecordArray unnamed;
   AddLun(unnamed, kDb01Serial);
@@ -187,7 +188,7 @@ class TwoArraysTest : public LunIdentificationTest {
     LunIdentificationTest::TearDown();
     second_.Stop();
   }
-  kova_sim::ArraySim second_;
+  TestArraySim second_;
 };
 
 TEST_F(TwoArraysTest, EachSerialIsLookedUpOnTheArrayItBelongsTo) {

@@ -1,5 +1,7 @@
 #include "tests/provider/lun_records.h"
 
+#include "tests/support/lun_device_name.h"
+
 namespace {
 
 BYTE* TaskBytes(const std::string& text) {
@@ -59,7 +61,7 @@ void AddLun(LunRecordArray& luns, const LunSpec& wanted, const std::string& devi
   if (device.empty()) {
     luns.Append(&lun);
   } else {
-    luns.Append(&lun, device);
+    luns.Append(&lun, DeviceName(device));
   }
 }
 

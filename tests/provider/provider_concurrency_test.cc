@@ -16,6 +16,7 @@
 #include "library/rest/kova_array.h"
 #include "platform/caller_identity.h"
 #include "tests/provider/provider_fixture.h"
+#include "tests/support/wide_text.h"
 
 using testing::Each;
 using testing::Eq;
@@ -90,7 +91,7 @@ TEST_F(ProviderConcurrencyTest, EightThreadsWithAnObjectEachCreateTheirSetsSideB
     EXPECT_THAT(results[i], Each(Eq(S_OK))) << "thread " << i;
     EXPECT_EQ(VSS_SS_CREATED, states[i]);
     expected.push_back("vol" + std::to_string(i) + "." +
-                       KovaArray::MakeSnapshotSuffix(TestGuid(static_cast<uint8_t>(10 + i))));
+                       Narrow(KovaArray::MakeSnapshotSuffix(TestGuid(static_cast<uint8_t>(10 + i)))));
   }
   EXPECT_THAT(SnapshotNames(), UnorderedElementsAreArray(expected));
   EXPECT_EQ(static_cast<size_t>(kThreads), events_.Insertions(kEventSnapshotCreated).size());

@@ -74,7 +74,7 @@ void ProviderTest::ConfigureArray(const std::string& name, const std::string& ur
   ASSERT_TRUE(key);
   ASSERT_EQ(platform::RegistryStatus::kOk, platform::WriteStringValue(*key, kova::kValueUrl, url));
   std::vector<uint8_t> blob;
-  ASSERT_TRUE(ProtectApiToken(token, &blob));
+  ASSERT_TRUE(ProtectApiToken(utility::conversions::to_string_t(token), &blob));
   ASSERT_EQ(platform::RegistryStatus::kOk,
             key->SetValue(kova::kValueApiKey, platform::kRegBinary, blob.data(),
                           static_cast<uint32_t>(blob.size())));

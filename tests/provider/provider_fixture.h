@@ -19,7 +19,7 @@
 #include "tests/provider/lun_records.h"
 #include "tests/support/recording_event_log.h"
 #include "tests/support/scoped_test_log.h"
-#include "tools/KovaArraySim/array_sim.h"
+#include "tests/support/test_array_sim.h"
 
 // Holds one reference to a provider object made by the class factory.
 class ProviderRef {
@@ -74,6 +74,6 @@ class ProviderTest : public testing::Test {
   ScopedTestLog log_;
   RecordingEventLog events_;
   kova_sim::SimSeed seed_;
-  kova_sim::ArraySim sim_;
+  TestArraySim sim_;
   platform::ScopedCallerIdentity administrator_{0};
 };

@@ -8,6 +8,7 @@
 #include "library/rest/kova_array.h"
 #include "platform/guid.h"
 #include "tests/provider/provider_fixture.h"
+#include "tests/support/wide_text.h"
 
 using testing::AllOf;
 using testing::Contains;
@@ -29,7 +30,7 @@ class SnapshotSetTest : public ProviderTest {
   }
   // "<volume>.VSS-<32 hex digits of the set>".
   static std::string SnapshotName(const std::string& volume, const GUID& set_id) {
-    return volume + "." + KovaArray::MakeSnapshotSuffix(set_id);
+    return volume + "." + Narrow(KovaArray::MakeSnapshotSuffix(set_id));
   }
   std::vector<std::string> RequestsSince(size_t first) const {
     std::vector<std::string> lines = RequestLines();

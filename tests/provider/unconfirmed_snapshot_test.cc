@@ -8,6 +8,7 @@
 #include "library/rest/kova_array.h"
 #include "library/registry_layout.h"
 #include "tests/provider/provider_fixture.h"
+#include "tests/support/wide_text.h"
 
 using testing::ElementsAre;
 using testing::IsEmpty;
@@ -57,7 +58,7 @@ class UnconfirmedSnapshotTest : public ProviderTest {
   std::vector<std::string> Destroyed() const {
     const web::json::value state = sim_.State();
     std::vector<std::string> names;
-    for (const auto& name : state.at(U("destroyed")).as_array()) names.push_back(name.as_string());
+    for (const auto& name : state.at(U("destroyed")).as_array()) names.push_back(Narrow(name.as_string()));
     return names;
   }
   size_t DeletedByName(const std::string& volume) const {
@@ -87,6 +88,7 @@ TEST_F(UnconfirmedSnapshotTest, ASnapshotWhoseAnswerWasLostIsDeletedByName) {
 }
 
 TEST_F(UnconfirmedSnapshotTest, ASnapshotAnsweredAfterTheTimeOutIsDeletedByName) {
+  if (const char* reason = NoReceiveTimeOut()) GTEST_SKIP() << reason;
   SetRootString(kova::kValueRestTimeout, "1");
   ProviderRef provider;
   FailSnapshotRequest(2, kova_sim::Fault::Kind::kLateAnswer, 2500);

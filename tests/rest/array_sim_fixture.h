@@ -11,7 +11,7 @@
 #include "library/rest/kova_rest.h"
 #include "platform/memory_registry.h"
 #include "tests/support/scoped_test_log.h"
-#include "tools/KovaArraySim/array_sim.h"
+#include "tests/support/test_array_sim.h"
 
 class ArraySimTest : public testing::Test {
  protected:
@@ -58,5 +58,5 @@ class ArraySimTest : public testing::Test {
   std::shared_ptr<platform::Registry> registry_ = platform::CreateMemoryRegistry();
   ScopedTestLog log_;
   kova_sim::SimSeed seed_;
-  kova_sim::ArraySim sim_;
+  TestArraySim sim_;
 };

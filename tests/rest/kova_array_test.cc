@@ -7,6 +7,7 @@
 
 #include "library/rest/kova_array.h"
 #include "tests/rest/array_sim_fixture.h"
+#include "tests/support/wide_text.h"
 
 using testing::ElementsAre;
 using testing::HasSubstr;
@@ -110,7 +111,7 @@ TEST_F(KovaArrayTest, CreateSnapshotPostsTheSuffixAndReadsTheSerial) {
   EXPECT_EQ(24u, serial.size());
   ASSERT_THAT(RequestLines(), ElementsAre("POST /api/1.1/volume"));
   const value body = value::parse(sim_.Requests()[0].body);
-  EXPECT_EQ(U(kSuffix), body.at(U("suffix")).as_string());
+  EXPECT_EQ(Wide(kSuffix), body.at(U("suffix")).as_string());
   EXPECT_TRUE(body.at(U("snap")).as_bool());
   EXPECT_EQ(U("[\"db01\"]"), body.at(U("source")).serialize());
 }
@@ -145,7 +146,7 @@ TEST_F(KovaArrayTest, CreateSnapshotsAsksForAllVolumesInOneRequestInTheirOrder) 
                                  std::string("db02.") + kSuffix));
   ASSERT_THAT(RequestLines(), ElementsAre("POST /api/1.1/volume"));
   const value body = value::parse(sim_.Requests()[0].body);
-  EXPECT_EQ(U(kSuffix), body.at(U("suffix")).as_string());
+  EXPECT_EQ(Wide(kSuffix), body.at(U("suffix")).as_string());
   EXPECT_TRUE(body.at(U("snap")).as_bool());
   EXPECT_EQ(U("[\"logs01\",\"db01\",\"db02\"]"), body.at(U("source")).serialize());
   std::string name;
@@ -386,7 +387,8 @@ TEST_F(KovaArrayTest, ListAnswersOfTheWrongShapeThrow406) {
   EXPECT_EQ("b", name);
 }
 
-TEST_F(KovaArrayTest, BrokenAnswersGiveTheDocumentedErrors) {
+TEST_F(KovaArrayTest, AnAnswerCutShortIsSentOnceMoreThenAnError) {
+  if (const char* reason = NoShortBodyError()) GTEST_SKIP() << reason;
   auto array = Ready();
   std::string name;
   // An answer cut short is no answer: the GET is sent once more.
@@ -398,7 +400,11 @@ TEST_F(KovaArrayTest, BrokenAnswersGiveTheDocumentedErrors) {
   truncated.times = 2;
   sim_.InjectFault(truncated);
   EXPECT_THROW(array->CheckVolumeWithArray("X", name, false), KovaStorage::KovaRestException);
+}
 
+TEST_F(KovaArrayTest, BrokenAnswersGiveTheDocumentedErrors) {
+  auto array = Ready();
+  std::string name;
   kova_sim::Fault not_json;
   not_json.kind = kova_sim::Fault::Kind::kRawBody;
   not_json.status = 200;

@@ -29,13 +29,13 @@ class KovaLibraryTest : public ArraySimTest {
     ArraySimTest::TearDown();
   }
   utility::string_t SecondUrl() const { return utility::conversions::to_string_t(second_.Url()); }
-  std::vector<std::string> Lines(const kova_sim::ArraySim& sim) const {
+  std::vector<std::string> Lines(const TestArraySim& sim) const {
     std::vector<std::string> lines;
     for (const auto& request : sim.Requests()) lines.push_back(request.method + " " + request.target);
     return lines;
   }
 
-  kova_sim::ArraySim second_{kova_sim::SimSeed::Default()};
+  TestArraySim second_{kova_sim::SimSeed::Default()};
 };
 
 TEST_F(KovaLibraryTest, EmptySetHasNoArraysAndResetSendsNothing) {
@@ -50,7 +50,7 @@ TEST_F(KovaLibraryTest, EmptySetHasNoArraysAndResetSendsNothing) {
 }
 
 TEST_F(KovaLibraryTest, ArraysThatFailToInitialiseLeaveNullAndTheOthersStayInOrder) {
-  kova_sim::ArraySim old_array(OldArraySeed());
+  TestArraySim old_array(OldArraySeed());
   old_array.Start();
   KovaLibrary arrays;
   KovaArray* first = arrays.CreateKovaArrayObject(U("first"), Url(), Token(), U("1.1"));

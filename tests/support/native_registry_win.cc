@@ -3,11 +3,7 @@
 const NativeRegistry& MachineNativeRegistry() {
   static const NativeRegistry windows{
       "Windows",
-      [](const std::string&, std::function<bool()>) {
-        // The process's registry is the machine's and lives as long as it.
-        return std::shared_ptr<platform::Registry>(&platform::MachineRegistry(),
-                                                   [](platform::Registry*) {});
-      },
+      [](const std::string&, std::function<bool()>) { return platform::CreateDefaultMachineRegistry(); },
       "the Windows registry checks a key's ACL against the real caller, and a test "
       "process cannot give up its administrator rights"};
   return windows;

@@ -18,6 +18,15 @@ class ScopedStateDir {
   std::string File(const std::string& name) const { return dir_.str() + "/" + name; }
   // Points KOVA_STATE_DIR at |dir| (for example a subfolder not yet made).
   static void Point(const std::string& dir) { SetTestEnv("KOVA_STATE_DIR", dir); }
+  // nullptr where a second state folder plays another machine (its own
+  // machine key); otherwise why it cannot.
+  static const char* NoOtherMachine() {
+#ifdef _WIN32
+    return "on Windows the machine's data protection key is the system's, not the state folder's";
+#else
+    return nullptr;
+#endif
+  }
 
  private:
   TempDir dir_;

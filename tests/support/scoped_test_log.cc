@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "library/log/logger.h"
+#include "tests/support/text_lines.h"
 
 ScopedTestLog::ScopedTestLog(int level) { Logger::Open(true, level, "test.log"); }
 
@@ -17,11 +18,10 @@ std::string ScopedTestLog::Contents() const {
 }
 
 std::vector<std::string> ScopedTestLog::Lines() const {
-  std::vector<std::string> lines;
-  std::istringstream in(Contents());
-  for (std::string line; std::getline(in, line);) {
+  std::vector<std::string> lines = SplitTextLines(Contents());
+  // A message's own "\r\n" leaves a "\r" at its line's end.
+  for (std::string& line : lines) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
   }
   return lines;
 }

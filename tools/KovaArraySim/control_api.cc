@@ -19,6 +19,20 @@ HttpReply Done(const std::string& message) {
   return JsonReply(200, body);
 }
 
+// Hands the request's JSON object to |apply|; a body that is none, or an
+// std::invalid_argument from |apply|, answers 400 with the reason.
+template <typename Apply>
+HttpReply WithJsonObject(const RecordedRequest& request, Apply apply) {
+  std::string problem;
+  std::optional<web::json::value> body = ParseJsonObject(request.body, false, &problem);
+  if (!body) return ErrorReply(400, problem);
+  try {
+    return apply(*body);
+  } catch (const std::invalid_argument& e) {
+    return ErrorReply(400, e.what());
+  }
+}
+
 }  // namespace
 
 ControlApi::ControlApi(ArraySim& sim) : sim_(sim) {}
@@ -72,28 +86,18 @@ HttpReply ControlApi::ListRequests() const {
 }
 
 HttpReply ControlApi::AddFault(const RecordedRequest& request) const {
-  std::string problem;
-  std::optional<web::json::value> body = ParseJsonObject(request.body, false, &problem);
-  if (!body) return ErrorReply(400, problem);
-  try {
-    sim_.InjectFault(FaultFromJson(*body));
-  } catch (const std::invalid_argument& e) {
-    return ErrorReply(400, e.what());
-  }
-  return Done("Fault added.");
+  return WithJsonObject(request, [this](const web::json::value& body) {
+    sim_.InjectFault(FaultFromJson(body));
+    return Done("Fault added.");
+  });
 }
 
 HttpReply ControlApi::SetLatency(const RecordedRequest& request) const {
-  std::string problem;
-  std::optional<web::json::value> body = ParseJsonObject(request.body, false, &problem);
-  if (!body) return ErrorReply(400, problem);
-  try {
-    const SimSeed::Latency latency = LatencyFromJson(*body, sim_.Latency());
+  return WithJsonObject(request, [this](const web::json::value& body) {
+    const SimSeed::Latency latency = LatencyFromJson(body, sim_.Latency());
     sim_.SetLatency(latency);
     return JsonReply(200, LatencyToJson(latency));
-  } catch (const std::invalid_argument& e) {
-    return ErrorReply(400, e.what());
-  }
+  });
 }
 
 HttpReply ControlApi::Reset(const RecordedRequest& request) const {
@@ -106,15 +110,10 @@ HttpReply ControlApi::Reset(const RecordedRequest& request) const {
 }
 
 HttpReply ControlApi::SetVersions(const RecordedRequest& request) const {
-  std::string problem;
-  std::optional<web::json::value> body = ParseJsonObject(request.body, false, &problem);
-  if (!body) return ErrorReply(400, problem);
-  try {
-    sim_.SetVersions(VersionsFromJson(*body));
-  } catch (const std::invalid_argument& e) {
-    return ErrorReply(400, e.what());
-  }
-  return Done("Versions set.");
+  return WithJsonObject(request, [this](const web::json::value& body) {
+    sim_.SetVersions(VersionsFromJson(body));
+    return Done("Versions set.");
+  });
 }
 
 }  // namespace kova_sim
