@@ -161,6 +161,24 @@ check "without its LocalService" value_absent "$appid" LocalService
 check "the service is removed" key_absent "$service"
 check "the event source stays" value_is "$events" CategoryCount REG_DWORD 0x2
 
+# Wine keeps no event log: ReportEventW only writes its arguments to the
+# debug channels, so the Windows backend is checked there, once per type.
+event_trace() {  # event_trace TYPE CATEGORY EVENT_ID INSERTION
+  WINEDEBUG=fixme+advapi,+eventlog timeout 120 wine "$build/tests/platform/event_report.exe" \
+    KovaProvider "$@" 2>&1 | tr -d '\r'
+}
+reported_as() {  # reported_as TRACE TYPE CATEGORY EVENT_ID CHANNEL INSERTION
+  grep -qE "RegisterEventSourceW \(\(null\),L\"KovaProvider\"\)" <<<"$1" &&
+    grep -qE "ReportEventW \([0-9A-F]+,$2,$3,$4,[0-9A-F]+,0x0001," <<<"$1" &&
+    grep -qF "$5:eventlog:ReportEventW L\"$6\"" <<<"$1"
+}
+trace=$(event_trace 1 1 0xC0003000 "not an administrator")
+check "an error event reaches ReportEventW with its source, category, identifier and text" \
+  reported_as "$trace" 0x0001 0x0001 0xc0003000 err "not an administrator"
+trace=$(event_trace 4 0 0x40000001 "Service Starting")
+check "so does an information event" \
+  reported_as "$trace" 0x0004 0x0000 0x40000001 trace "Service Starting"
+
 if [ "$failures" -ne 0 ]; then
   echo "provider wine checks: $failures failed"
   exit 1
