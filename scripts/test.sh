@@ -76,17 +76,17 @@ run_tsan_suites() {
   done
 }
 
-echo "== Release build and tests"
+echo "== [${SECONDS} s] Release build and tests"
 run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo
-echo "== AddressSanitizer + UndefinedBehaviorSanitizer build and tests"
+echo "== [${SECONDS} s] AddressSanitizer + UndefinedBehaviorSanitizer build and tests"
 run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DKOVA_SANITIZE=ON -DKOVA_BENCH=OFF
-echo "== Windows build (mingw-w64) and tests under Wine"
+echo "== [${SECONDS} s] Windows build (mingw-w64) and tests under Wine"
 run_windows_suite
-echo "== ThreadSanitizer build of the concurrency suites"
+echo "== [${SECONDS} s] ThreadSanitizer build of the concurrency suites"
 run_tsan_suites
-echo "== KovaProvider.exe under Wine: registration, the service, removal"
+echo "== [${SECONDS} s] KovaProvider.exe under Wine: registration, the service, removal"
 tests/service/wine_checks.sh build-win build
-echo "== The installer bootstrapper (32-bit) with the package KOVA64.MSI under Wine"
+echo "== [${SECONDS} s] The installer bootstrapper (32-bit) with the package KOVA64.MSI under Wine"
 # The package comes from the Windows build above; the emulator that the
 # installed configuration tool talks to from the release build.
 cmake -S installer -B build-win32 -DCMAKE_BUILD_TYPE=Release "${launcher[@]}" \
@@ -95,12 +95,12 @@ cmake -S installer -B build-win32 -DCMAKE_BUILD_TYPE=Release "${launcher[@]}" \
 cmake --build build-win32 -j"$jobs"
 tests/installer/wine_checks.sh build-win32 build-win build
 
-echo "== Guest test: KovaArraySim, KovaProviderConfig and KovaVssShadow on SCSI disks in a QEMU guest"
+echo "== [${SECONDS} s] Guest test: KovaArraySim, KovaProviderConfig and KovaVssShadow on SCSI disks in a QEMU guest"
 scripts/guest-test.sh build | tee build/guest.out
 guest_passed=$(sed -n 's/^guest: \([0-9]*\) passed, 0 failed$/\1/p' build/guest.out)
 passed=$((passed + ${guest_passed:-0}))
 
-echo "== Fuzz smoke runs"
+echo "== [${SECONDS} s] Fuzz smoke runs"
 CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=Debug -DKOVA_FUZZ=ON \
   -DKOVA_TESTS=OFF -DKOVA_BENCH=OFF >/dev/null
 fuzzers=$(for source in fuzz/*_fuzz.cc; do basename "$source" .cc; done)
@@ -113,4 +113,4 @@ for name in $fuzzers; do
   rm -rf "$corpus"
 done
 
-echo "suites: $passed passed, 0 failed, $skipped skipped"
+echo "[${SECONDS} s] suites: $passed passed, 0 failed, $skipped skipped"
