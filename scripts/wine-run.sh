@@ -45,9 +45,24 @@ end_prefix() {
   rm -rf "$WINEPREFIX"
 }
 
+# Now and then, under load, Wine's launcher fails to start the program at
+# all ("ShellExecuteEx failed: Internal error"); nothing of the program ran,
+# so it is started again, up to three times in all. Its standard error is
+# passed on after it ends.
 run_program() {
-  local status=0
-  timeout --kill-after=10 "${KOVA_WINE_TIMEOUT:-300}" wine "$@" || status=$?
+  local status attempt errors
+  errors=$(mktemp "${TMPDIR:-/tmp}/wine-run-errors.XXXXXX")
+  for attempt in 1 2 3; do
+    status=0
+    timeout --kill-after=10 "${KOVA_WINE_TIMEOUT:-300}" wine "$@" 2>"$errors" || status=$?
+    if [ "$status" -ne 0 ] && grep -q "^ShellExecuteEx failed" "$errors"; then
+      say "Wine could not start $1 (attempt $attempt of 3)"
+      continue
+    fi
+    break
+  done
+  cat "$errors" >&2
+  rm -f "$errors"
   [ "$status" -ne 124 ] || say "$1 did not end within ${KOVA_WINE_TIMEOUT:-300} s"
   return "$status"
 }
