@@ -79,9 +79,9 @@ void AddEmptyLuns(LunRecordArray& luns, size_t count) {
   }
 }
 
-LunRecordArray MakeLunRecords(const std::vector<LunSpec>& specs) {
+LunRecordArray MakeLunRecords(const std::vector<LunSpec>& wanted) {
   LunRecordArray luns;
-  for (const LunSpec& wanted : specs) AddLun(luns, wanted);
+  for (const LunSpec& lun : wanted) AddLun(luns, lun);
   return luns;
 }
 

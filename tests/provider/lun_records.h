@@ -33,8 +33,8 @@ void AddLun(LunRecordArray& luns, const std::string& serial, const std::string& 
 // Appends |count| zeroed records without device names, as VSS passes
 // target records.
 void AddEmptyLuns(LunRecordArray& luns, size_t count);
-// One record per spec, without device names.
-LunRecordArray MakeLunRecords(const std::vector<LunSpec>& specs);
+// One record for each wanted LUN, without device names.
+LunRecordArray MakeLunRecords(const std::vector<LunSpec>& wanted);
 
 // The text of identifier |index| (its bytes, without a trailing NUL).
 std::string IdentifierText(const VDS_LUN_INFORMATION& lun, ULONG index);
