@@ -204,9 +204,7 @@ check "the installed settings are kept" settings_are_initial
 reboot
 timeout 120 wine regsvr32 /s "$(winepath -w "$build_win64/tools/KovaVssProxy/KovaVssProxy.dll")" \
   >/dev/null 2>&1 || true
-printf '[{"vendor": "KOVA    ", "product": "Lumenstack", "revision": "6.1", "serial": "%s",
-  "bus_type": 9, "device_type": 0, "identifiers": [{"code_set": 2, "type": 0, "data": "db01"}]}]\n' \
-  9E258D0B7A4F1E6300000001 >"$work/luns.json"
+printf '[%s]\n' "$(lun_record_json db01 9E258D0B7A4F1E6300000001)" >"$work/luns.json"
 shadow_com() {  # shadow_com COMMAND OUTPUT INPUT: keeps |code|
   set +e
   (cd "$work" && timeout 180 wine "$build_win64/tools/KovaVssShadow/KovaVssShadow.exe" --com \

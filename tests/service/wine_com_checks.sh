@@ -26,11 +26,8 @@ cat >"$work/seed.json" <<SEED
   ]
 }
 SEED
-lun() {
-  printf '{"vendor": "KOVA    ", "product": "Lumenstack", "revision": "6.1", "serial": "%s", "bus_type": 9,
-   "device_type": 0, "identifiers": [{"code_set": 2, "type": 0, "data": "%s"}]}' "$2" "$1"
-}
-printf '[%s,\n %s]\n' "$(lun db01 "${serials}00000001")" "$(lun db02 "${serials}00000002")" >"$work/luns.json"
+printf '[%s,\n %s]\n' "$(lun_record_json db01 "${serials}00000001")" \
+  "$(lun_record_json db02 "${serials}00000002")" >"$work/luns.json"
 
 sim_pid=""
 sim_url=""

@@ -36,3 +36,9 @@ reboot() {
   timeout 30 wineserver -w 2>/dev/null || true
   timeout 120 wine wineboot >/dev/null 2>&1 || true
 }
+# The record of a LUN of the array as the coordinator's JSON gives it: the
+# volume's name in a vendor-specific ASCII identifier.
+lun_record_json() {  # lun_record_json VOLUME SERIAL
+  printf '{"vendor": "KOVA    ", "product": "Lumenstack", "revision": "6.1", "serial": "%s", "bus_type": 9,
+   "device_type": 0, "identifiers": [{"code_set": 2, "type": 0, "data": "%s"}]}' "$2" "$1"
+}
