@@ -64,21 +64,6 @@ value SeedLists(const kova_sim::SimSeed& seed, value json) {
   return json;
 }
 
-const char* KindName(kova_sim::Fault::Kind kind) {
-  using Kind = kova_sim::Fault::Kind;
-  switch (kind) {
-    case Kind::kStatus: return "status";
-    case Kind::kRawBody: return "raw_body";
-    case Kind::kDelay: return "delay";
-    case Kind::kDrop: return "drop";
-    case Kind::kTruncate: return "truncate";
-    case Kind::kNoSessionCookie: return "no_session_cookie";
-    case Kind::kExecuteThenDrop: return "execute_then_drop";
-    case Kind::kLateAnswer: return "late_answer";
-  }
-  return "unknown";
-}
-
 }  // namespace
 
 value SeedToJson(const kova_sim::SimSeed& seed) {
@@ -98,7 +83,7 @@ value SeedToJson(const kova_sim::SimSeed& seed) {
 
 value FaultToJson(const kova_sim::Fault& fault) {
   value json = value::object();
-  json[U("kind")] = Text(KindName(fault.kind));
+  json[U("kind")] = Text(kova_sim::FaultKindName(fault.kind));
   json[U("method")] = Text(fault.method);
   json[U("path_contains")] = Text(fault.path_contains);
   json[U("skip")] = value::number(fault.skip);

@@ -12,13 +12,6 @@ namespace {
 
 using web::json::value;
 
-const std::pair<const char*, Fault::Kind> kKinds[] = {
-    {"status", Fault::Kind::kStatus},     {"raw_body", Fault::Kind::kRawBody},
-    {"delay", Fault::Kind::kDelay},       {"drop", Fault::Kind::kDrop},
-    {"truncate", Fault::Kind::kTruncate}, {"no_session_cookie", Fault::Kind::kNoSessionCookie},
-    {"execute_then_drop", Fault::Kind::kExecuteThenDrop}, {"late_answer", Fault::Kind::kLateAnswer},
-};
-
 [[noreturn]] void Fail(const std::string& member, const std::string& problem) {
   throw std::invalid_argument("fault member \"" + member + "\" " + problem);
 }
@@ -39,7 +32,7 @@ void ReadInt(const value& json, const char* key, int* out) {
 Fault::Kind ReadKind(const value& json) {
   if (!json.has_field("kind") || !json.at("kind").is_string()) Fail("kind", "must be a string");
   const std::string kind = json.at("kind").as_string();
-  for (const auto& entry : kKinds) {
+  for (const auto& entry : kFaultKindNames) {
     if (kind == entry.first) return entry.second;
   }
   Fail("kind", "has an unknown value \"" + kind + "\"");

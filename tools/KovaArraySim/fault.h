@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 
 namespace kova_sim {
 
@@ -27,5 +28,20 @@ struct Fault {
   std::string content_type = "application/json";
   int delay_ms = 0;
 };
+
+// The kinds by their names in the control endpoints' JSON.
+inline constexpr std::pair<const char*, Fault::Kind> kFaultKindNames[] = {
+    {"status", Fault::Kind::kStatus},     {"raw_body", Fault::Kind::kRawBody},
+    {"delay", Fault::Kind::kDelay},       {"drop", Fault::Kind::kDrop},
+    {"truncate", Fault::Kind::kTruncate}, {"no_session_cookie", Fault::Kind::kNoSessionCookie},
+    {"execute_then_drop", Fault::Kind::kExecuteThenDrop}, {"late_answer", Fault::Kind::kLateAnswer},
+};
+
+inline const char* FaultKindName(Fault::Kind kind) {
+  for (const auto& entry : kFaultKindNames) {
+    if (entry.second == kind) return entry.first;
+  }
+  return "unknown";
+}
 
 }  // namespace kova_sim
