@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 TEST(PasswordPromptTerminal, NotRunOnWindows) {
-  GTEST_SKIP() << "a pseudo-terminal is a POSIX facility; the Windows console input has its own "
-                  "platform suite";
+  GTEST_SKIP() << "a pseudo-terminal is a POSIX facility; the Windows console input is typed at "
+                  "in platform_facilities_win_test";
 }
 #else
 #include <gtest/gtest.h>

@@ -1,18 +1,25 @@
 // The platform facilities the tool and the identity code use, on Windows
 // (under Wine here): ICMP echo to the loopback address, the service
-// manager, and the management instrumentation where Wine answers it and
-// its failure path where it does not.
+// manager, the management instrumentation where Wine answers it and its
+// failure path where it does not, hidden console input typed at a real
+// console, and a process found by its image name and terminated.
+#include <windows.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/com_runtime.h"
+#include "platform/console_input.h"
 #include "platform/icmp_echo.h"
 #include "platform/management_query.h"
+#include "platform/process_terminator.h"
 #include "platform/service_manager.h"
 #include "platform/tick_clock.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -116,6 +123,179 @@ TEST(TickClockWindowsTest, SleepingAdvancesTheTicksToWithinOneStep) {
   const uint64_t before = clock.NowMs();
   clock.SleepMs(50);
   EXPECT_GE(clock.NowMs() - before, 34u);
+}
+
+// console_keys.exe started on a console of its own (CREATE_NO_WINDOW gives
+// it one without a window, under Wine too), which this process attaches to
+// so that it can type at it and read its input mode, as a user at that
+// console would. What the program reads comes back through Read().
+class ConsoleKeysProgram {
+ public:
+  explicit ConsoleKeysProgram(const std::filesystem::path& program = KOVA_CONSOLE_KEYS_PATH)
+      : output_(dir_.path() / "keys.txt") {
+    FreeConsole();  // a process attaches to one console at most
+    std::wstring command_line = L"\"" + program.wstring() + L"\" \"" + output_.wstring() + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    if (!CreateProcessW(nullptr, &command_line[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                        nullptr, &startup, &process_)) {
+      return;
+    }
+    // The program's console exists once its start-up has made it.
+    for (int i = 0; i < 500 && !attached_; ++i) {
+      attached_ = AttachConsole(process_.dwProcessId) != FALSE;
+      if (!attached_) Sleep(10);
+    }
+    if (attached_) {
+      input_ = CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                           nullptr, OPEN_EXISTING, 0, nullptr);
+    }
+  }
+  ~ConsoleKeysProgram() {
+    if (process_.hProcess) {
+      TerminateProcess(process_.hProcess, 1);
+      WaitForSingleObject(process_.hProcess, 10000);
+      CloseHandle(process_.hProcess);
+      CloseHandle(process_.hThread);
+    }
+    if (input_ != INVALID_HANDLE_VALUE) CloseHandle(input_);
+    if (attached_) FreeConsole();
+  }
+  ConsoleKeysProgram(const ConsoleKeysProgram&) = delete;
+  ConsoleKeysProgram& operator=(const ConsoleKeysProgram&) = delete;
+
+  bool Started() const { return input_ != INVALID_HANDLE_VALUE; }
+
+  // True once the program waits for a key: the runtime then has the
+  // console's processing and echo off, so that a Ctrl+C typed is a key
+  // rather than an event for every process on the console.
+  bool AwaitsKey() const {
+    for (int i = 0; i < 1000; ++i) {
+      if (!(Mode() & ENABLE_PROCESSED_INPUT)) return true;
+      Sleep(10);
+    }
+    return false;
+  }
+  // Whether the console processes, echoes and edits lines as a new
+  // console does, and as a prompt must leave it.
+  bool Echoes() const {
+    const DWORD line_mode = ENABLE_PROCESSED_INPUT | ENABLE_LINE_INPUT | ENABLE_ECHO_INPUT;
+    return (Mode() & line_mode) == line_mode;
+  }
+  // Key presses (key down only) of |characters|, UTF-16 units as typed,
+  // once the program waits for them.
+  bool Type(const std::u16string& characters) {
+    if (!AwaitsKey()) return false;
+    std::vector<INPUT_RECORD> records(characters.size());
+    for (size_t i = 0; i < characters.size(); ++i) {
+      records[i].EventType = KEY_EVENT;
+      records[i].Event.KeyEvent.bKeyDown = TRUE;
+      records[i].Event.KeyEvent.wRepeatCount = 1;
+      records[i].Event.KeyEvent.uChar.UnicodeChar = static_cast<WCHAR>(characters[i]);
+    }
+    DWORD written = 0;
+    return WriteConsoleInputW(input_, records.data(), static_cast<DWORD>(records.size()), &written) &&
+           written == records.size();
+  }
+  // The console's input mode now; 0 when it cannot be read.
+  DWORD Mode() const {
+    DWORD mode = 0;
+    return GetConsoleMode(input_, &mode) ? mode : 0;
+  }
+  // The program's exit code once it has ended; STILL_ACTIVE after the wait.
+  DWORD Wait(DWORD timeout_ms) const {
+    DWORD code = STILL_ACTIVE;
+    if (WaitForSingleObject(process_.hProcess, timeout_ms) == WAIT_OBJECT_0) {
+      GetExitCodeProcess(process_.hProcess, &code);
+    }
+    return code;
+  }
+  // The lines the program wrote: each character's UTF-8 bytes in hex.
+  std::vector<std::string> Read() const {
+    std::ifstream file(output_);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(file, line);) lines.push_back(line);
+    return lines;
+  }
+
+ private:
+  TempDir dir_;
+  std::filesystem::path output_;
+  PROCESS_INFORMATION process_{};
+  bool attached_ = false;
+  HANDLE input_ = INVALID_HANDLE_VALUE;
+};
+
+TEST(ConsoleInputWindowsTest, KeysTypedAtTheConsoleArriveAsWholeUtf8Characters) {
+  ConsoleKeysProgram program;
+  ASSERT_TRUE(program.Started()) << GetLastError();
+  // a, e acute, the euro sign, U+1F600 as its surrogate pair, Enter.
+  ASSERT_TRUE(program.Type(u"a\u00e9\u20ac\xd83d\xde00\r"));
+  EXPECT_EQ(0u, program.Wait(10000));
+  EXPECT_EQ((std::vector<std::string>{"61", "c3a9", "e282ac", "f09f9880", "0d"}), program.Read());
+  EXPECT_TRUE(program.Echoes()) << std::hex << program.Mode();
+}
+
+TEST(ConsoleInputWindowsTest, CtrlCEndsTheProgramAsTheConsolesCtrlCDoesAndJoinsNoSecret) {
+  ConsoleKeysProgram program;
+  ASSERT_TRUE(program.Started()) << GetLastError();
+  ASSERT_TRUE(program.Type(u"s\x03t\r"));
+  EXPECT_EQ(static_cast<DWORD>(STATUS_CONTROL_C_EXIT), program.Wait(10000));
+  EXPECT_EQ(std::vector<std::string>{"73"}, program.Read());
+  EXPECT_TRUE(program.Echoes()) << std::hex << program.Mode();
+}
+
+// While the program waits for a key the runtime has the console's echo
+// off; a control event in that moment must not leave it so.
+BOOL WINAPI IgnoreControlEvent(DWORD /*event*/) { return TRUE; }
+
+TEST(ConsoleInputWindowsTest, AControlEventWhileAKeyIsAwaitedPutsTheConsoleModeBack) {
+  ConsoleKeysProgram program;
+  ASSERT_TRUE(program.Started()) << GetLastError();
+  ASSERT_TRUE(program.AwaitsKey()) << "the runtime never changed the mode while waiting for a key";
+
+  ASSERT_TRUE(SetConsoleCtrlHandler(IgnoreControlEvent, TRUE));  // the event reaches this process too
+  // Wine's console sends no Ctrl+Break, and its default handler exits 0.
+  ASSERT_TRUE(GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0)) << GetLastError();
+  const DWORD code = program.Wait(10000);
+  EXPECT_TRUE(code == static_cast<DWORD>(STATUS_CONTROL_C_EXIT) || code == 0) << std::hex << code;
+  SetConsoleCtrlHandler(IgnoreControlEvent, FALSE);
+  EXPECT_TRUE(program.Echoes()) << std::hex << program.Mode();
+  EXPECT_TRUE(program.Read().empty());
+}
+
+TEST(ConsoleInputWindowsTest, WithoutStandardInputThereIsNoConsoleInput) {
+  const HANDLE saved = GetStdHandle(STD_INPUT_HANDLE);
+  ASSERT_TRUE(SetStdHandle(STD_INPUT_HANDLE, nullptr));
+  EXPECT_EQ(nullptr, platform::OpenHiddenConsoleInput());
+  SetStdHandle(STD_INPUT_HANDLE, saved);
+}
+
+// The prompt reads the console's keys, never a redirected standard input:
+// a process without a console reads nothing, whatever its input holds.
+TEST(ConsoleInputWindowsTest, AProcessWithoutAConsoleReadsNoCharacter) {
+  FreeConsole();
+  auto console = platform::OpenHiddenConsoleInput();
+  if (console == nullptr) GTEST_SKIP() << "this test process has no standard input";
+  std::string character = "unchanged";
+  EXPECT_FALSE(console->ReadCharacter(&character));
+  EXPECT_EQ("unchanged", character);
+}
+
+TEST(ProcessTerminatorWindowsTest, TerminatesTheProcessWithTheImageNameInAnyCase) {
+  TempDir dir;
+  const std::string name = "kvterm" + std::to_string(GetCurrentProcessId()) + ".exe";
+  std::filesystem::copy_file(KOVA_CONSOLE_KEYS_PATH, dir.path() / name);
+  ConsoleKeysProgram program(dir.path() / name);  // waits for a key
+  ASSERT_TRUE(program.Started()) << GetLastError();
+
+  std::string upper = name;
+  for (char& c : upper) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+  EXPECT_EQ(platform::TerminateResult::kTerminated,
+            platform::SystemProcessTerminator().TerminateByImageName(upper, 10000));
+  EXPECT_EQ(0xFFFFFFFFu, program.Wait(0));
+  EXPECT_EQ(platform::TerminateResult::kNotFound,
+            platform::SystemProcessTerminator().TerminateByImageName(name, 10000));
 }
 
 }  // namespace
