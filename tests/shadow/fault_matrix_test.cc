@@ -19,7 +19,7 @@
 #include "tests/shadow/shadow_process_support.h"
 #include "tests/support/program_run.h"
 #include "tests/support/scoped_state_dir.h"
-#include "tools/KovaArraySim/array_sim.h"
+#include "tests/support/test_array_sim.h"
 #include "tools/KovaVssShadow/lun_json.h"
 
 namespace {
@@ -93,15 +93,15 @@ Fault AtRequest(Fault fault, const std::vector<RecordedRequest>& clean, size_t i
 
 std::set<std::string> Serials(const value& state, const char* list) {
   std::set<std::string> serials;
-  for (const auto& object : state.at(list).as_array()) serials.insert(object.at("serial").as_string());
+  for (const auto& object : At(state, list).as_array()) serials.insert(TextAt(object, "serial"));
   return serials;
 }
 
 // "volume@host" for every connection.
 std::set<std::string> Connections(const value& state) {
   std::set<std::string> connections;
-  for (const auto& c : state.at("connections").as_array()) {
-    connections.insert(c.at("vol").as_string() + "@" + c.at("name").as_string());
+  for (const auto& c : At(state, "connections").as_array()) {
+    connections.insert(TextAt(c, "vol") + "@" + TextAt(c, "name"));
   }
   return connections;
 }
@@ -113,8 +113,8 @@ std::set<std::string> VolumeNames(const SimSeed& seed) {
 }
 
 bool HasThisHost(const value& state) {
-  for (const auto& host : state.at("hosts").as_array()) {
-    if (host.at("name").as_string() == "this-host") return true;
+  for (const auto& host : At(state, "hosts").as_array()) {
+    if (TextAt(host, "name") == "this-host") return true;
   }
   return false;
 }
@@ -135,8 +135,8 @@ class FaultMatrixTest : public testing::TestWithParam<std::tuple<Operation, size
   std::string ProviderLog() const { return state_.File("KovaStorage/KovaVSSHardwareProvider.log"); }
 
   // A fresh array from |seed|, this provider's only one.
-  std::unique_ptr<kova_sim::ArraySim> StartArray(const SimSeed& seed) {
-    auto sim = std::make_unique<kova_sim::ArraySim>(seed);
+  std::unique_ptr<TestArraySim> StartArray(const SimSeed& seed) {
+    auto sim = std::make_unique<TestArraySim>(seed);
     sim->Start();
     AddThisHost(*sim);
     ConfigureProviderHive(state_, sim->Url(), Token(), kTimeoutSeconds);
@@ -149,7 +149,7 @@ class FaultMatrixTest : public testing::TestWithParam<std::tuple<Operation, size
   }
 
   // Until every request the array received is carried out and answered.
-  static void WaitOutDelays(const kova_sim::ArraySim& sim) {
+  static void WaitOutDelays(const TestArraySim& sim) {
     for (int i = 0; i < 1000 && sim.HandlersRunning() > 0; ++i) {
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
@@ -159,11 +159,13 @@ class FaultMatrixTest : public testing::TestWithParam<std::tuple<Operation, size
   Scenario Prepare();
   void AddCreatedSet(Scenario* scenario);
   void AddImportedCopies(Scenario* scenario);
-  void CheckRun(const Scenario& scenario, const ProgramRun& run, kova_sim::ArraySim& sim);
+  void CheckRun(const Scenario& scenario, const ProgramRun& run, TestArraySim& sim);
   void CheckCreate(const ProgramRun& run, const value& state);
-  void CheckImport(const Scenario& scenario, const ProgramRun& run, kova_sim::ArraySim& sim);
-  void CheckDelete(const Scenario& scenario, const ProgramRun& run, kova_sim::ArraySim& sim);
+  void CheckImport(const Scenario& scenario, const ProgramRun& run, TestArraySim& sim);
+  void CheckDelete(const Scenario& scenario, const ProgramRun& run, TestArraySim& sim);
   void CheckLog();
+
+  void TearDown() override { RemoveProviderHive(state_); }
 
   ScopedStateDir state_;
   int succeeded_ = 0;
@@ -173,7 +175,8 @@ class FaultMatrixTest : public testing::TestWithParam<std::tuple<Operation, size
 Scenario FaultMatrixTest::Prepare() {
   Scenario scenario;
   {
-    kova_sim::ArraySim sim(scenario.seed);
+    TestArraySim sim(scenario.seed);
+    sim.Start();  // a remote emulator takes the seed only then
     scenario.luns = "@" + WriteFile(state_.File("volumes.json"), VolumeLunsJson(sim.State()));
   }
   if (TheOperation() != Operation::kCreate) AddCreatedSet(&scenario);
@@ -188,11 +191,11 @@ void FaultMatrixTest::AddCreatedSet(Scenario* scenario) {
   ASSERT_EQ(0, created.exit_code) << created.err;
   scenario->luns = "@" + WriteFile(state_.File("set.json"), created.out);
   const value state = sim->State();
-  for (const auto& snapshot : state.at("snapshots").as_array()) {
-    const std::string name = snapshot.at("name").as_string();
-    scenario->seed.snapshots.push_back({name, snapshot.at("source").as_string(), snapshot.at("serial").as_string()});
+  for (const auto& snapshot : At(state, "snapshots").as_array()) {
+    const std::string name = TextAt(snapshot, "name");
+    scenario->seed.snapshots.push_back({name, TextAt(snapshot, "source"), TextAt(snapshot, "serial")});
     scenario->snapshots.insert(name);
-    scenario->copies.insert("VSS-" + snapshot.at("serial").as_string());
+    scenario->copies.insert("VSS-" + TextAt(snapshot, "serial"));
   }
   ASSERT_EQ(3u, scenario->snapshots.size());
 }
@@ -203,13 +206,13 @@ void FaultMatrixTest::AddImportedCopies(Scenario* scenario) {
   const ProgramRun imported = Shadow("import", scenario->luns);
   ASSERT_EQ(0, imported.exit_code) << imported.err;
   const value state = sim->State();
-  for (const auto& volume : state.at("volumes").as_array()) {
-    const std::string name = volume.at("name").as_string();
+  for (const auto& volume : At(state, "volumes").as_array()) {
+    const std::string name = TextAt(volume, "name");
     if (scenario->copies.count(name) == 0) continue;
-    scenario->seed.volumes.push_back({name, volume.at("size").as_number().to_int64(), volume.at("serial").as_string()});
+    scenario->seed.volumes.push_back({name, At(volume, "size").as_number().to_int64(), TextAt(volume, "serial")});
   }
-  for (const auto& c : state.at("connections").as_array()) {
-    scenario->seed.connections.push_back({c.at("name").as_string(), c.at("vol").as_string()});
+  for (const auto& c : At(state, "connections").as_array()) {
+    scenario->seed.connections.push_back({TextAt(c, "name"), TextAt(c, "vol")});
   }
   ASSERT_EQ(3u, scenario->seed.volumes.size() - SimSeed::Default().volumes.size());
 }
@@ -221,7 +224,7 @@ void FaultMatrixTest::CheckLog() {
   EXPECT_EQ(std::string::npos, log.find(SimSeed::Default().users.at(0).password));
 }
 
-void FaultMatrixTest::CheckRun(const Scenario& scenario, const ProgramRun& run, kova_sim::ArraySim& sim) {
+void FaultMatrixTest::CheckRun(const Scenario& scenario, const ProgramRun& run, TestArraySim& sim) {
   ASSERT_TRUE(run.exit_code == 0 || run.exit_code == 1) << "did not end by itself: " << run.exit_code << run.err;
   (run.exit_code == 0 ? succeeded_ : failed_) += 1;
   WaitOutDelays(sim);
@@ -253,7 +256,7 @@ void FaultMatrixTest::CheckCreate(const ProgramRun& run, const value& state) {
 // Success: a copy of every snapshot. Failure: the copies made before it
 // stay and nothing else is new; the run repeated without the fault then
 // succeeds with exactly one copy per snapshot.
-void FaultMatrixTest::CheckImport(const Scenario& scenario, const ProgramRun& run, kova_sim::ArraySim& sim) {
+void FaultMatrixTest::CheckImport(const Scenario& scenario, const ProgramRun& run, TestArraySim& sim) {
   std::set<std::string> whole = VolumeNames(scenario.seed);
   whole.insert(scenario.copies.begin(), scenario.copies.end());
   const value state = sim.State();
@@ -279,7 +282,7 @@ void FaultMatrixTest::CheckImport(const Scenario& scenario, const ProgramRun& ru
 // Success: the copies and snapshots are gone. Failure: what was released
 // before it stays released and nothing is new; the run repeated without
 // the fault then releases the rest.
-void FaultMatrixTest::CheckDelete(const Scenario& scenario, const ProgramRun& run, kova_sim::ArraySim& sim) {
+void FaultMatrixTest::CheckDelete(const Scenario& scenario, const ProgramRun& run, TestArraySim& sim) {
   const std::set<std::string> before = VolumeNames(scenario.seed);
   const value state = sim.State();
   for (const std::string& volume : Names(state, "volumes")) EXPECT_EQ(1u, before.count(volume)) << volume;
@@ -297,8 +300,25 @@ void FaultMatrixTest::CheckDelete(const Scenario& scenario, const ProgramRun& ru
   EXPECT_TRUE(Connections(after).empty()) << after.serialize();
 }
 
+// Why the fault |kind| is not injected on this system, or nullptr.
+const char* NotRunHere(const std::string& kind) {
+  if (kind == "CutShort") return NoShortBodyError();
+  if (kind == "DoneAnsweredLate") return NoReceiveTimeOut();
+#ifdef _WIN32
+  // Each run is a Windows process under Wine and every case holds the
+  // machine's registry, so one kind runs: a connection closed without an
+  // answer after the array did the work, WinHTTP's own failure path.
+  if (kind == "Dropped") return "WinHTTP meets the same closed connection as in DoneThenDropped, which runs";
+  if (kind != "DoneThenDropped") {
+    return "an answer that arrives whole meets the same portable code on both systems; its matrix runs on Linux";
+  }
+#endif
+  return nullptr;
+}
+
 TEST_P(FaultMatrixTest, EachRequestFailingInTurnLeavesNothingBehind) {
   if (!CanDriveProvider()) GTEST_SKIP() << "needs an administrator (effective user id 0)";
+  if (const char* reason = NotRunHere(TheKind().name)) GTEST_SKIP() << reason;
   const Scenario scenario = Prepare();
   if (HasFatalFailure()) return;
   const char* command = OperationName(TheOperation());

@@ -15,7 +15,8 @@
 #include "tests/shadow/shadow_process_support.h"
 #include "tests/support/program_run.h"
 #include "tests/support/scoped_state_dir.h"
-#include "tools/KovaArraySim/array_sim.h"
+#include "tests/support/text_lines.h"
+#include "tests/support/test_array_sim.h"
 #include "tools/KovaVssShadow/lun_json.h"
 
 namespace {
@@ -27,11 +28,16 @@ class ShadowProcessTest : public testing::Test {
     AddThisHost(sim_);
     ConfigureProviderHive(state_, sim_.Url(), Token());
   }
+  void TearDown() override { RemoveProviderHive(state_); }
 
   std::string Token() const { return kova_sim::SimSeed::Default().users.at(0).api_token; }
 
+  // The run, with line feeds for the console's line ends.
   ProgramRun Shadow(const std::vector<std::string>& args) {
-    return RunProgram(KOVA_SHADOW_PATH, args, {state_.str(), "", -1});
+    ProgramRun run = RunProgram(KOVA_SHADOW_PATH, args, {state_.str(), "", -1});
+    run.out = WithLineFeeds(run.out);
+    run.err = WithLineFeeds(run.err);
+    return run;
   }
 
   std::string WriteFile(const std::string& name, const std::string& text) {
@@ -52,7 +58,7 @@ class ShadowProcessTest : public testing::Test {
   }
 
   ScopedStateDir state_;  // before the emulator: the token is protected with this folder's key
-  kova_sim::ArraySim sim_;
+  TestArraySim sim_;
 };
 
 TEST_F(ShadowProcessTest, CreatesImportsAndReleasesAShadowCopySetOfThreeLuns) {
@@ -60,9 +66,9 @@ TEST_F(ShadowProcessTest, CreatesImportsAndReleasesAShadowCopySetOfThreeLuns) {
   const ProgramRun created = Shadow({"create", VolumeLuns()});
   ASSERT_EQ(0, created.exit_code) << created.err;
   EXPECT_EQ("", created.err);
-  const web::json::value set = web::json::value::parse(created.out);
+  const web::json::value set = web::json::value::parse(utility::conversions::to_string_t(created.out));
   GUID set_id{};
-  ASSERT_TRUE(platform::GuidFromString(set.at("snapshot_set_id").as_string(), &set_id));
+  ASSERT_TRUE(platform::GuidFromString(TextAt(set, "snapshot_set_id"), &set_id));
   std::string suffix = platform::GuidToString(set_id).substr(1, 36);
   suffix.erase(std::remove(suffix.begin(), suffix.end(), '-'), suffix.end());
 
@@ -75,8 +81,8 @@ TEST_F(ShadowProcessTest, CreatesImportsAndReleasesAShadowCopySetOfThreeLuns) {
   std::string error;
   ASSERT_TRUE(ParseLunRecords(created.out, &targets, &error)) << error;
   ASSERT_EQ(3u, targets.size());
-  for (const auto& snapshot : state.at("snapshots").as_array()) {
-    const std::string serial = snapshot.at("serial").as_string();
+  for (const auto& snapshot : At(state, "snapshots").as_array()) {
+    const std::string serial = TextAt(snapshot, "serial");
     const auto target = std::find_if(&targets[0], &targets[0] + 3, [&](const VDS_LUN_INFORMATION& lun) {
       return serial == lun.m_szSerialNumber;
     });
@@ -84,7 +90,7 @@ TEST_F(ShadowProcessTest, CreatesImportsAndReleasesAShadowCopySetOfThreeLuns) {
     ASSERT_EQ(2u, target->m_deviceIdDescriptor.m_cIdentifiers);
     EXPECT_EQ("KOVA    Lumenstack:" + serial,
               reinterpret_cast<const char*>(target->m_deviceIdDescriptor.m_rgIdentifiers[0].m_rgbIdentifier));
-    EXPECT_EQ(snapshot.at("name").as_string(),
+    EXPECT_EQ(TextAt(snapshot, "name"),
               reinterpret_cast<const char*>(target->m_deviceIdDescriptor.m_rgIdentifiers[1].m_rgbIdentifier));
   }
 
@@ -95,8 +101,8 @@ TEST_F(ShadowProcessTest, CreatesImportsAndReleasesAShadowCopySetOfThreeLuns) {
   EXPECT_EQ("LocateLuns -> 0x00000000\n", imported.out);
   std::set<std::string> copies;
   const web::json::value imported_state = sim_.State();
-  for (const auto& snapshot : imported_state.at("snapshots").as_array()) {
-    copies.insert("VSS-" + snapshot.at("serial").as_string());
+  for (const auto& snapshot : At(imported_state, "snapshots").as_array()) {
+    copies.insert("VSS-" + TextAt(snapshot, "serial"));
   }
   const std::set<std::string> volumes = Names(imported_state, "volumes");
   for (const std::string& copy : copies) EXPECT_EQ(1u, volumes.count(copy)) << copy;
@@ -105,9 +111,9 @@ TEST_F(ShadowProcessTest, CreatesImportsAndReleasesAShadowCopySetOfThreeLuns) {
   ASSERT_EQ(0, deleted.exit_code) << deleted.err;
   EXPECT_EQ("OnLunEmpty -> 0x00000000\nOnLunEmpty -> 0x00000000\nOnLunEmpty -> 0x00000000\n", deleted.out);
   const web::json::value after = sim_.State();
-  EXPECT_TRUE(after.at("snapshots").as_array().size() == 0) << after.serialize();
+  EXPECT_TRUE(At(after, "snapshots").as_array().size() == 0) << after.serialize();
   EXPECT_EQ((std::set<std::string>{"db01", "db02", "logs01"}), Names(after, "volumes"));
-  EXPECT_TRUE(after.at("connections").as_array().size() == 0) << after.serialize();
+  EXPECT_TRUE(At(after, "connections").as_array().size() == 0) << after.serialize();
 
   // The provider logged to its own file in the tool's folder, never the token.
   const std::string log = ReadFile(state_.File("KovaStorage/KovaVSSHardwareProvider.log"));
@@ -132,7 +138,7 @@ TEST_F(ShadowProcessTest, AFailingCreateNamesTheMethodAndLeavesNoSnapshot) {
   EXPECT_EQ("CommitSnapshots failed: 0x80042306\n", created.err);
   EXPECT_EQ(3u, SnapshotRequests());
   // The two snapshots made before the failure were deleted again.
-  EXPECT_TRUE(sim_.State().at("snapshots").as_array().size() == 0) << sim_.State().serialize();
+  EXPECT_TRUE(At(sim_.State(), "snapshots").as_array().size() == 0) << sim_.State().serialize();
 }
 
 TEST_F(ShadowProcessTest, BadInputTouchesNoArray) {
@@ -183,12 +189,12 @@ TEST_F(ShadowProcessTest, ScriptModeMakesOneCallPerLineInAnyOrder) {
   EXPECT_EQ("GetTargetLuns -> 0x00000000", got[12]);
   EXPECT_EQ("AbortSnapshots -> 0x00000000", got[13]);  // after the set was created: ignored
   EXPECT_EQ("OnUnload -> 0x00000000", got[14]);
-  EXPECT_EQ(3u, sim_.State().at("snapshots").as_array().size());
+  EXPECT_EQ(3u, At(sim_.State(), "snapshots").as_array().size());
 
   // The saved targets release the set in a later run.
   const ProgramRun deleted = Shadow({"delete", "@" + targets});
   EXPECT_EQ(0, deleted.exit_code) << deleted.err;
-  EXPECT_TRUE(sim_.State().at("snapshots").as_array().size() == 0);
+  EXPECT_TRUE(At(sim_.State(), "snapshots").as_array().size() == 0);
 }
 
 }  // namespace

@@ -2,6 +2,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "tests/sim/sim_test_fixture.h"
 
 namespace {
@@ -142,6 +145,21 @@ TEST_F(ControlApiTest, VersionsAreSetAsAListAndBadListsRefused) {
   EXPECT_EQ(R"({"version":["2.0","1.1"]})", Send("GET", "/api/api_version").Json().serialize());
 }
 
+TEST_F(ControlApiTest, HandlersCountTheArrayRequestsNotYetAnswered) {
+  const auto running = [this] { return Send("GET", "/_sim/handlers").Json().at("running").as_integer(); };
+  EXPECT_EQ(0, running());
+  ASSERT_EQ(200, Send("PUT", "/_sim/latency", R"({"request_ms": 400})").status);
+  std::thread slow([this] { SimHttpsClient(sim_.Url()).Send("GET", "/api/1.1/array"); });
+  int seen = 0;
+  for (int i = 0; i < 200 && seen == 0; ++i) {
+    seen = running();
+    if (seen == 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  slow.join();
+  EXPECT_EQ(1, seen) << "the control request itself is not counted";
+  EXPECT_EQ(0, running());
+}
+
 TEST_F(ControlApiTest, UnknownControlPathsAndMethodsAreRefused) {
   EXPECT_EQ(404, Send("GET", "/_sim/nothing").status);
   EXPECT_EQ(404, Send("GET", "/_sim").status);
@@ -149,6 +167,7 @@ TEST_F(ControlApiTest, UnknownControlPathsAndMethodsAreRefused) {
   EXPECT_EQ(405, Send("POST", "/_sim/state").status);
   EXPECT_EQ(405, Send("GET", "/_sim/seed").status);
   EXPECT_EQ(405, Send("GET", "/_sim/versions").status);
+  EXPECT_EQ(405, Send("DELETE", "/_sim/handlers").status);
   EXPECT_TRUE(sim_.Requests().empty());
 }
 

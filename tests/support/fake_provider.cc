@@ -1,6 +1,8 @@
 #include "tests/support/fake_provider.h"
 
+#include "library/text/text_conversion.h"
 #include "provider/lun/lun_record.h"
+#include "provider/lun/lun_record_array.h"
 
 namespace {
 
@@ -81,7 +83,9 @@ FakeCall FakeProvider::LunCall(const std::string& method, LONG count, VSS_PWSZ* 
   call.method = method;
   call.count = count;
   call.serials = Serials(luns, static_cast<size_t>(count));
-  for (LONG i = 0; devices != nullptr && i < count; ++i) call.devices.push_back(devices[i] ? devices[i] : "(null)");
+  for (LONG i = 0; devices != nullptr && i < count; ++i) {
+    call.devices.push_back(devices[i] ? kova::Utf8OfText(LunDeviceName(devices[i])) : "(null)");
+  }
   return call;
 }
 

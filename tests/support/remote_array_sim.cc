@@ -95,6 +95,10 @@ size_t RemoteArraySim::SessionCount() const {
   return static_cast<size_t>(State().at(U("sessions")).as_integer());
 }
 
+size_t RemoteArraySim::HandlersRunning() const {
+  return static_cast<size_t>(Call("GET", "/_sim/handlers").at(U("running")).as_integer());
+}
+
 void RemoteArraySim::SetLatency(const kova_sim::SimSeed::Latency& latency) {
   web::json::value json = web::json::value::object();
   json[U("request_ms")] = web::json::value::number(latency.request_ms);

@@ -58,6 +58,7 @@ class RemoteArraySim {
   void SetLatency(const kova_sim::SimSeed::Latency& latency);
   void SetVersions(const std::vector<std::string>& versions);
   size_t SessionCount() const;
+  size_t HandlersRunning() const;
 
  private:
   web::json::value Call(const std::string& method, const std::string& path,

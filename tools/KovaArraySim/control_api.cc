@@ -71,8 +71,9 @@ HttpReply ControlApi::Dispatch(const RecordedRequest& request) const {
   if (path == "/_sim/latency" && method == "PUT") return SetLatency(request);
   if (path == "/_sim/seed" && method == "PUT") return Reset(request);
   if (path == "/_sim/versions" && method == "PUT") return SetVersions(request);
+  if (path == "/_sim/handlers" && method == "GET") return HandlersRunning();
   for (const char* known : {"/_sim/faults", "/_sim/expire-sessions", "/_sim/requests", "/_sim/state",
-                            "/_sim/latency", "/_sim/seed", "/_sim/versions"}) {
+                            "/_sim/latency", "/_sim/seed", "/_sim/versions", "/_sim/handlers"}) {
     if (path == known) return ErrorReply(405, "Method not allowed.");
   }
   return ErrorReply(404, "Unknown emulator control resource.");
@@ -83,6 +84,12 @@ HttpReply ControlApi::ListRequests() const {
   web::json::value list = web::json::value::array(requests.size());
   for (size_t i = 0; i < requests.size(); ++i) list[i] = RecordedRequestToJson(requests[i]);
   return JsonReply(200, list);
+}
+
+HttpReply ControlApi::HandlersRunning() const {
+  web::json::value running = web::json::value::object();
+  running["running"] = web::json::value::number(static_cast<uint64_t>(sim_.HandlersRunning()));
+  return JsonReply(200, running);
 }
 
 HttpReply ControlApi::AddFault(const RecordedRequest& request) const {

@@ -11,6 +11,8 @@
 //   PUT    /_sim/versions         {"versions": [...]}: the REST versions offered
 //   PUT    /_sim/seed             a seed (the seed file format): the array
 //                                 starts again from it
+//   GET    /_sim/handlers         {"running": N}: array requests not yet
+//                                 answered
 #pragma once
 
 #include <string>
@@ -34,6 +36,7 @@ class ControlApi {
   HttpReply Dispatch(const RecordedRequest& request) const;
   HttpReply AddFault(const RecordedRequest& request) const;
   HttpReply ListRequests() const;
+  HttpReply HandlersRunning() const;
   HttpReply SetLatency(const RecordedRequest& request) const;
   HttpReply Reset(const RecordedRequest& request) const;
   HttpReply SetVersions(const RecordedRequest& request) const;
