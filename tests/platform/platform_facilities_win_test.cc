@@ -19,6 +19,7 @@
 #include "platform/process_terminator.h"
 #include "platform/service_manager.h"
 #include "platform/tick_clock.h"
+#include "tests/support/console_typist_win.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -126,52 +127,41 @@ TEST(TickClockWindowsTest, SleepingAdvancesTheTicksToWithinOneStep) {
 }
 
 // console_keys.exe started on a console of its own (CREATE_NO_WINDOW gives
-// it one without a window, under Wine too), which this process attaches to
-// so that it can type at it and read its input mode, as a user at that
-// console would. What the program reads comes back through Read().
+// it one without a window, under Wine too), at which the test types as a
+// user at that console would. What the program reads comes back through
+// Read().
 class ConsoleKeysProgram {
  public:
   explicit ConsoleKeysProgram(const std::filesystem::path& program = KOVA_CONSOLE_KEYS_PATH)
       : output_(dir_.path() / "keys.txt") {
-    FreeConsole();  // a process attaches to one console at most
     std::wstring command_line = L"\"" + program.wstring() + L"\" \"" + output_.wstring() + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    if (!CreateProcessW(nullptr, &command_line[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                        nullptr, &startup, &process_)) {
-      return;
-    }
-    // The program's console exists once its start-up has made it.
-    for (int i = 0; i < 500 && !attached_; ++i) {
-      attached_ = AttachConsole(process_.dwProcessId) != FALSE;
-      if (!attached_) Sleep(10);
-    }
-    if (attached_) {
-      input_ = CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                           nullptr, OPEN_EXISTING, 0, nullptr);
+    if (CreateProcessW(nullptr, &command_line[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                       &startup, &process_)) {
+      typist_ = std::make_unique<ConsoleTypist>(process_.dwProcessId);
     }
   }
   ~ConsoleKeysProgram() {
+    typist_.reset();
     if (process_.hProcess) {
       TerminateProcess(process_.hProcess, 1);
       WaitForSingleObject(process_.hProcess, 10000);
       CloseHandle(process_.hProcess);
       CloseHandle(process_.hThread);
     }
-    if (input_ != INVALID_HANDLE_VALUE) CloseHandle(input_);
-    if (attached_) FreeConsole();
   }
   ConsoleKeysProgram(const ConsoleKeysProgram&) = delete;
   ConsoleKeysProgram& operator=(const ConsoleKeysProgram&) = delete;
 
-  bool Started() const { return input_ != INVALID_HANDLE_VALUE; }
+  bool Started() const { return typist_ != nullptr && typist_->Attached(); }
 
   // True once the program waits for a key: the runtime then has the
   // console's processing and echo off, so that a Ctrl+C typed is a key
   // rather than an event for every process on the console.
   bool AwaitsKey() const {
     for (int i = 0; i < 1000; ++i) {
-      if (!(Mode() & ENABLE_PROCESSED_INPUT)) return true;
+      if (!(typist_->Mode() & ENABLE_PROCESSED_INPUT)) return true;
       Sleep(10);
     }
     return false;
@@ -180,28 +170,11 @@ class ConsoleKeysProgram {
   // console does, and as a prompt must leave it.
   bool Echoes() const {
     const DWORD line_mode = ENABLE_PROCESSED_INPUT | ENABLE_LINE_INPUT | ENABLE_ECHO_INPUT;
-    return (Mode() & line_mode) == line_mode;
+    return (typist_->Mode() & line_mode) == line_mode;
   }
-  // Key presses (key down only) of |characters|, UTF-16 units as typed,
-  // once the program waits for them.
-  bool Type(const std::u16string& characters) {
-    if (!AwaitsKey()) return false;
-    std::vector<INPUT_RECORD> records(characters.size());
-    for (size_t i = 0; i < characters.size(); ++i) {
-      records[i].EventType = KEY_EVENT;
-      records[i].Event.KeyEvent.bKeyDown = TRUE;
-      records[i].Event.KeyEvent.wRepeatCount = 1;
-      records[i].Event.KeyEvent.uChar.UnicodeChar = static_cast<WCHAR>(characters[i]);
-    }
-    DWORD written = 0;
-    return WriteConsoleInputW(input_, records.data(), static_cast<DWORD>(records.size()), &written) &&
-           written == records.size();
-  }
-  // The console's input mode now; 0 when it cannot be read.
-  DWORD Mode() const {
-    DWORD mode = 0;
-    return GetConsoleMode(input_, &mode) ? mode : 0;
-  }
+  DWORD Mode() const { return typist_->Mode(); }
+  // |keys| typed once the program waits for them.
+  bool Type(const std::u16string& keys) const { return AwaitsKey() && typist_->Type(keys); }
   // The program's exit code once it has ended; STILL_ACTIVE after the wait.
   DWORD Wait(DWORD timeout_ms) const {
     DWORD code = STILL_ACTIVE;
@@ -222,8 +195,7 @@ class ConsoleKeysProgram {
   TempDir dir_;
   std::filesystem::path output_;
   PROCESS_INFORMATION process_{};
-  bool attached_ = false;
-  HANDLE input_ = INVALID_HANDLE_VALUE;
+  std::unique_ptr<ConsoleTypist> typist_;
 };
 
 TEST(ConsoleInputWindowsTest, KeysTypedAtTheConsoleArriveAsWholeUtf8Characters) {

@@ -16,7 +16,10 @@ struct ProgramRun {
 
 struct ProgramRunOptions {
   std::string state_dir;  // KOVA_STATE_DIR and ALLUSERSPROFILE
-  std::string input;      // what is typed
+  // What is typed: on POSIX the program's standard input (a pipe); on
+  // Windows key presses at a console of the program's own, a line feed
+  // being Enter.
+  std::string input;
   int run_as_uid = -1;    // >= 0: the child drops to this user and group
 };
 

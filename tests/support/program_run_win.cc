@@ -3,6 +3,7 @@
 #include <thread>
 
 #include "platform/utf16.h"
+#include "tests/support/console_typist_win.h"
 #include "tests/support/program_run.h"
 
 namespace {
@@ -90,36 +91,47 @@ ProgramRun RunProgram(const std::string& program, const std::vector<std::string>
   std::wstring command_line = Quoted(Wide(program));
   for (const std::string& arg : args) command_line += L" " + Quoted(Wide(arg));
   std::wstring environment = ChildEnvironment(options.state_dir);
+  // Typed input goes to a console of the program's own, without a window;
+  // its standard input is left null for the new console's input, which Wine
+  // puts there. Otherwise standard input is an empty pipe.
+  const bool typed = !options.input.empty();
   Pipe in, out, err;
-  if (!in.Make(true) || !out.Make(false) || !err.Make(false)) return run;
+  if ((!typed && !in.Make(true)) || !out.Make(false) || !err.Make(false)) return run;
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = in.read;
   startup.hStdOutput = out.write;
   startup.hStdError = err.write;
+  const DWORD flags = CREATE_UNICODE_ENVIRONMENT | (typed ? CREATE_NO_WINDOW : 0);
   PROCESS_INFORMATION process{};
-  if (!CreateProcessW(nullptr, &command_line[0], nullptr, nullptr, TRUE, CREATE_UNICODE_ENVIRONMENT,
-                      &environment[0], nullptr, &startup, &process)) {
+  if (!CreateProcessW(nullptr, &command_line[0], nullptr, nullptr, TRUE, flags, &environment[0], nullptr,
+                      &startup, &process)) {
     return run;
   }
   CloseHandle(process.hThread);
   in.Close(&in.read);
+  in.Close(&in.write);
   out.Close(&out.write);
   err.Close(&err.write);
   std::thread out_reader = Drain(out.read, &run.out);
   std::thread err_reader = Drain(err.read, &run.err);
-  DWORD written = 0;
-  if (!options.input.empty()) {
-    WriteFile(in.write, options.input.data(), static_cast<DWORD>(options.input.size()), &written, nullptr);
+  std::string typing_error;
+  if (typed) {
+    std::u16string keys = platform::Utf8ToUtf16(options.input);
+    for (char16_t& key : keys) {
+      if (key == u'\n') key = u'\r';  // Enter
+    }
+    const ConsoleTypist typist(process.dwProcessId);
+    if (!typist.Attached() || !typist.Type(keys)) typing_error = "the program's console could not be typed at\n";
   }
-  in.Close(&in.write);
   DWORD code = 0;
   const bool ended = WaitForSingleObject(process.hProcess, kRunTimeoutMs) == WAIT_OBJECT_0;
   if (!ended) TerminateProcess(process.hProcess, 1);
   WaitForSingleObject(process.hProcess, INFINITE);
   out_reader.join();
   err_reader.join();
+  run.err += typing_error;
   if (ended && GetExitCodeProcess(process.hProcess, &code)) run.exit_code = static_cast<int>(code);
   CloseHandle(process.hProcess);
   return run;
