@@ -21,14 +21,21 @@ std::shared_ptr<platform::Registry> MachineRegistry(const ScopedStateDir& state)
   return MachineNativeRegistry().open(state.str(), platform::IsProcessAdministrator);
 }
 
+void RemoveProviderKeys(platform::Registry& registry) {
+  std::string root = kova::kProviderRootKey;
+  root.pop_back();  // the trailing separator
+  const platform::RegistryStatus status = registry.DeleteTree(platform::RegistryRoot::kLocalMachine, root);
+  ASSERT_TRUE(status == platform::RegistryStatus::kOk || status == platform::RegistryStatus::kNotFound);
+}
+
 }  // namespace
 
 bool CanDriveProvider() { return platform::IsProcessAdministrator(); }
 
 void ConfigureProviderHive(const ScopedStateDir& state, const std::string& url,
                            const std::string& token, const std::string& rest_timeout) {
-  RemoveProviderHive(state);
   std::shared_ptr<platform::Registry> hive = MachineRegistry(state);
+  RemoveProviderKeys(*hive);
   std::unique_ptr<platform::RegistryKey> root;
   ASSERT_EQ(platform::RegistryStatus::kOk,
             hive->CreateKey(platform::RegistryRoot::kLocalMachine, kova::kProviderRootKey,
@@ -50,13 +57,7 @@ void ConfigureProviderHive(const ScopedStateDir& state, const std::string& url,
                             static_cast<uint32_t>(blob.size())));
 }
 
-void RemoveProviderHive(const ScopedStateDir& state) {
-  std::string root = kova::kProviderRootKey;
-  root.pop_back();  // the trailing separator
-  const platform::RegistryStatus status =
-      MachineRegistry(state)->DeleteTree(platform::RegistryRoot::kLocalMachine, root);
-  ASSERT_TRUE(status == platform::RegistryStatus::kOk || status == platform::RegistryStatus::kNotFound);
-}
+void RemoveProviderHive(const ScopedStateDir& state) { RemoveProviderKeys(*MachineRegistry(state)); }
 
 #ifdef _WIN32
 // Windows names the initiator through WMI's iSCSI class, which Wine does
