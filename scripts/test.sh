@@ -114,11 +114,26 @@ CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=Debug -DKOVA_FUZZ=ON \
 fuzzers=$(for source in fuzz/*_fuzz.cc; do basename "$source" .cc; done)
 # shellcheck disable=SC2086  # one target name per word
 cmake --build build-fuzz -j"$jobs" --target $fuzzers
-for name in $fuzzers; do
-  fuzzer=build-fuzz/fuzz/$name
+# Each fuzzer is one process; they run a core each, and a failing one shows
+# its whole output and ends the command.
+fuzz_one() {
+  local name=$1 corpus status=0
   corpus=$(mktemp -d)
-  "$fuzzer" -max_total_time=15 -print_final_stats=0 "$corpus" fuzz/corpus 2>&1 | tail -n 2
+  build-fuzz/fuzz/"$name" -max_total_time=15 -print_final_stats=0 "$corpus" fuzz/corpus \
+    >build-fuzz/"$name".out 2>&1 || status=$?
   rm -rf "$corpus"
+  if [ "$status" -ne 0 ]; then cat build-fuzz/"$name".out; return "$status"; fi
+  echo "$name: $(tail -n 1 build-fuzz/"$name".out)"
+}
+running=()
+for name in $fuzzers; do
+  fuzz_one "$name" &
+  running+=($!)
+  if [ "${#running[@]}" -ge "$jobs" ]; then
+    wait "${running[0]}"
+    running=("${running[@]:1}")
+  fi
 done
+for pid in "${running[@]}"; do wait "$pid"; done
 
 echo "[${SECONDS} s] suites: $passed passed, 0 failed, $skipped skipped"
